@@ -1,0 +1,62 @@
+#include "app/assets.h"
+
+#include "render/canvas.h"
+#include "render/font.h"
+#include "sim/cave_loader.h"
+#include "sim/game_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The smallest size the renderer addresses in each bitmap.
+struct BitmapNeed {
+    const char* name;
+    int min_w;
+    int min_h;
+};
+
+[[noreturn]] void fail(const char* format, const char* name, const char* detail) {
+    std::fprintf(stderr, format, name, detail);
+    std::exit(1);
+}
+
+// Loads a BMP and converts it to the screen's pixel format; ends start-up with a message naming
+// the file when it is missing, unreadable or too small for what the renderer reads of it.
+SDL_Surface* load_bitmap(const BitmapNeed& need) {
+    SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(need.name, "rb"), 1);
+    if (!loaded) fail("Unable to load bitmap \"%s\": %s\n", need.name, SDL_GetError());
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, game.screen->format, 0);
+    SDL_FreeSurface(loaded);
+    if (!converted) fail("Unable to convert bitmap \"%s\": %s\n", need.name, SDL_GetError());
+    if (converted->w < need.min_w || converted->h < need.min_h || converted->w <= 0) {
+        std::fprintf(stderr, "Bitmap \"%s\" is %d by %d pixels; the game needs at least %d by %d\n", need.name,
+                     converted->w, converted->h, need.min_w, need.min_h);
+        std::exit(1);
+    }
+    return converted;
+}
+
+}  // namespace
+
+void load_assets() {
+    if (!game.screen) {
+        std::fprintf(stderr, "Unable to set up video: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    game.player_sheet = load_bitmap({"player.bmp", 196, 129});
+    game.tile_sheet = load_bitmap({"pot5.bmp", 32, 128});
+    game.title_image = load_bitmap({"title.bmp", 640, 479});
+    game.font_image = load_bitmap({"font.bmp", 1, 0});
+
+    game.score = 0;
+    game.cave_index = 0;
+    game.lives = 10;
+
+    if (!lock_surface(game.font_image)) return;
+    build_font_metrics();
+    unlock_surface(game.font_image);
+
+    load_cave();
+}

@@ -1,0 +1,121 @@
+#include "app/loops.h"
+
+#include "app/title.h"
+#include "platform/platform.h"
+#include "render/canvas.h"
+#include "render/cave_draw.h"
+#include "render/effects.h"
+#include "render/sprites.h"
+#include "render/status_bar.h"
+#include "sim/cave_loader.h"
+#include "sim/game_state.h"
+#include "sim/lose_life.h"
+#include "sim/sim_step.h"
+
+namespace {
+
+enum class Outcome { go_on, quit };
+
+// Fades the sound out, frees the music and most sounds; the process then ends.
+void shut_down() {
+    Mix_FadeOutChannel(-1, 1000);
+    Mix_FadeOutMusic(1000);
+    plat_delay(100);
+    Mix_FreeMusic(game.theme_1);
+    Mix_FreeMusic(game.theme_2);
+    Mix_FreeMusic(game.theme_3);
+    Mix_FreeChunk(game.snd_rock);
+    Mix_FreeChunk(game.snd_diamond);
+    Mix_FreeChunk(game.snd_collect);
+}
+
+// Restarts a theme from its beginning, whichever theme played before.
+void switch_music(Mix_Music* theme) {
+    if (Mix_PlayingMusic()) Mix_HaltMusic();
+    if (!Mix_PlayingMusic()) Mix_PlayMusic(theme, -1);
+}
+
+Outcome handle_title_event(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) return Outcome::quit;
+    if (event.type != SDL_KEYDOWN) return Outcome::go_on;
+    if (event.key.keysym.sym == SDLK_ESCAPE) {
+        shut_down();
+        return Outcome::quit;
+    }
+    if (event.key.keysym.sym == SDLK_SPACE) {
+        game.on_title = 0;
+        game.cave_index = 0;
+        game.lives = 10;
+        game.score = 0;
+        load_cave();
+    }
+    return Outcome::go_on;
+}
+
+Outcome handle_game_event(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) return Outcome::quit;
+    const bool down = event.type == SDL_KEYDOWN;
+    if (!down && event.type != SDL_KEYUP) return Outcome::go_on;
+    const int flag = down ? 1 : 0;
+    switch (event.key.keysym.sym) {
+    case SDLK_1: if (down) switch_music(game.theme_1); break;
+    case SDLK_2: if (down) switch_music(game.theme_2); break;
+    case SDLK_3: if (down) switch_music(game.theme_3); break;
+    case SDLK_UP: game.key_up = flag; break;
+    case SDLK_DOWN: game.key_down = flag; break;
+    case SDLK_RIGHT: game.key_right = flag; break;
+    case SDLK_LEFT: game.key_left = flag; break;
+    case SDLK_ESCAPE:
+        // Giving up the cave costs a life when the key is released.
+        if (!down && game.lives >= 1) lose_life();
+        break;
+    default: break;
+    }
+    return Outcome::go_on;
+}
+
+}  // namespace
+
+void game_frame() {
+    const auto now = static_cast<std::int32_t>(plat_ticks());
+    if (now <= game.frame_clock) {
+        plat_delay(1);
+        return;
+    }
+    // A crushing step ends the batch without counting; a reload moves step_clock up to now.
+    while (game.step_clock < now) {
+        if (!sim_step()) break;
+        game.step_clock += 100;
+    }
+    if (!lock_surface(game.screen)) return;
+    draw_cave();
+    if (game.step_dx != 0 || game.step_dy != 0) {
+        game.face_dx = game.step_dx;
+        game.face_dy = game.step_dy;
+    }
+    draw_player(game.player_x, game.player_y);
+    game.step_dx = 0;
+    game.step_dy = 0;
+    const int remaining_seconds = compute_remaining_seconds();
+    if (game.diamonds_left == 0) complete_cave_if_done(remaining_seconds);
+    draw_status_bar(remaining_seconds);
+    game.frame_clock += 100;
+    for (int j = 0; j <= 12; ++j) draw_orbit_spark(j);
+    plat_frame_shown(FrameKind::game);
+    present_screen();
+}
+
+int run_loops() {
+    SDL_Event event;
+    for (;;) {
+        game.on_title = 1;
+        title_frame();
+        while (plat_poll_event(&event))
+            if (handle_title_event(event) == Outcome::quit) return 0;
+        while (game.lives != 0 && game.on_title == 0) {
+            game_frame();
+            while (plat_poll_event(&event))
+                if (handle_game_event(event) == Outcome::quit) return 0;
+        }
+    }
+}

@@ -1,0 +1,176 @@
+#include "render/cave_draw.h"
+
+#include "render/canvas.h"
+#include "render/effects.h"
+#include "render/font.h"
+#include "render/sprites.h"
+#include "sim/game_state.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr std::uint32_t BRICK = 0xCCCCCC;
+constexpr std::uint32_t MORTAR = 0x222222;
+constexpr std::uint32_t BLACK = 0;
+constexpr std::uint32_t E_BLUE = 0x3399BB;
+constexpr std::uint32_t LETTER = 0xFFFFFF;
+constexpr std::uint32_t HURRY_PINK = 0xFF4499;
+
+// A fresh rand() % n as a colour or offset term.
+std::uint32_t draw_u(int n) { return static_cast<std::uint32_t>(std::rand() % n); }
+int draw_i(int n) { return std::rand() % n; }
+
+// Every full-cell block is 33 pixels square: it also covers the first column of the next cell and
+// the first row of the cell below, which those cells paint over when they draw a background.
+// fill_rect keeps column 24's blocks on the screen, so they end at x = 799.
+void block(int X, int Y, std::uint32_t colour) { fill_rect(X, Y, X + 32, Y + 32, colour); }
+
+void draw_wall(int X, int Y) {
+    block(X, Y, BRICK);
+    // Horizontal joints, then vertical ones.
+    fill_rect(X, Y, X + 32, Y + 1, MORTAR);
+    fill_rect(X, Y + 12, X + 32, Y + 13, MORTAR);
+    fill_rect(X, Y + 22, X + 32, Y + 23, MORTAR);
+    fill_rect(X + 12, Y, X + 13, Y + 13, MORTAR);
+    fill_rect(X + 25, Y + 13, X + 26, Y + 23, MORTAR);
+    fill_rect(X + 5, Y + 23, X + 6, Y + 32, MORTAR);
+}
+
+void draw_diamond(int x, int y, int X, int Y) {
+    draw_tile(x, y, TILE_DIRT);
+    // Dirt shows behind the diamond only when dirt lies beside it.
+    if (cell_at(x - 1, y) != DIRT && cell_at(x + 1, y) != DIRT) block(X, Y, BLACK);
+    draw_tile(x, y, TILE_DIAMOND_1 + draw_i(2));
+}
+
+// Three nested squares, each colour a plain sum that may carry between channels.
+void draw_enemy(int X, int Y, std::uint32_t outer, std::uint32_t middle, std::uint32_t inner) {
+    block(X, Y, outer + draw_u(255));
+    fill_rect(X + 6, Y + 6, X + 26, Y + 26, middle + draw_u(255));
+    fill_rect(X + 10, Y + 10, X + 22, Y + 22, inner + draw_u(255));
+}
+
+void draw_green_growth(int X, int Y) {
+    block(X, Y, 0x317A27 + draw_u(80));
+    for (int n = 0; n < 8; ++n) {
+        // Six draws per speck, in this order.
+        const int a = draw_i(21);
+        const int b = draw_i(29);
+        const std::uint32_t c = draw_u(179);
+        const std::uint32_t d = draw_u(74);
+        const int e = draw_i(2);
+        const int f = draw_i(10);
+        fill_rect(X + a, Y + b, X + a + f + 1, Y + b + e + 1, 0x27AC77 + c * 0x10000 + d);
+    }
+}
+
+void draw_magenta_growth(int X, int Y) {
+    block(X, Y, 0xC83E81 + draw_u(40) * 0x10000);
+    for (int n = 0; n < 8; ++n) {
+        const int a = draw_i(29);
+        const int b = draw_i(21);
+        const std::uint32_t c = draw_u(69);
+        const std::uint32_t d = draw_u(49);
+        const int e = draw_i(10);
+        const int f = draw_i(2);
+        fill_rect(X + a, Y + b, X + a + f + 1, Y + b + e + 1, 0x9F70BD + c * 0x10000 + d);
+    }
+}
+
+// Stage 2..7: 26 sparks per stage above 1. The base for '7' carries red into the top byte.
+void draw_blast(int X, int Y, std::uint8_t code) {
+    block(X, Y, BLACK);
+    const int sparks = 26 * (code - '1');
+    const std::uint32_t base = (26u * code - 1234u) * 0x10100u + 0x3C2163u;
+    // Sparks lie inside the cell's own 32 by 32 pixels (offsets 1 to 28), so for a cell on the
+    // screen they are written straight into its rows; up to 156 of them per cell.
+    SDL_Surface* screen = game.screen;
+    const bool on_screen = X >= 0 && Y >= 0 && X + 32 <= screen->w && Y + 32 <= screen->h;
+    std::uint32_t* cell = on_screen ? pixel_at(screen, X, Y) : nullptr;
+    const int stride = screen->pitch / 4;
+    for (int n = 0; n < sparks; ++n) {
+        const int a = draw_i(25);
+        const int b = draw_i(25);
+        const std::uint32_t c = draw_u(99);
+        const int d = draw_i(3);
+        const int e = draw_i(3);
+        if (cell == nullptr) {
+            fill_rect(X + a + 1, Y + b + 1, X + a + e + 2, Y + b + d + 2, base + c);
+            continue;
+        }
+        // Columns a + 1 .. a + e + 2 and rows b + 1 .. b + d + 2 of the cell.
+        std::uint32_t* row = cell + (b + 1) * stride + a + 1;
+        for (int i = 0; i <= d + 1; ++i, row += stride)
+            for (int j = 0; j <= e + 1; ++j) row[j] = base + c;
+    }
+}
+
+void draw_cell(int x, int y) {
+    const int X = CELL_PX * x, Y = CELL_PX * y;
+    const std::uint8_t code = cell_at(x, y);
+    switch (code) {
+    case WALL: draw_wall(X, Y); break;
+    case EMPTY:
+    case PLAYER: block(X, Y, BLACK); break;  // the player sprite comes later
+    case DIRT: draw_tile(x, y, TILE_DIRT); break;
+    case ROCK:
+        block(X, Y, BLACK);
+        draw_tile(x, y, TILE_ROCK);
+        break;
+    case DIAMOND: draw_diamond(x, y, X, Y); break;
+    case START: draw_text(X + 8, Y + 10, "S", LETTER); break;  // over whatever the cell showed
+    case E_BLOCK:
+        block(X, Y, E_BLUE);
+        draw_text(X + 8, Y + 10, "E", LETTER);
+        break;
+    case ENEMY_LEFT:
+    case ENEMY_RIGHT: draw_enemy(X, Y, 0x00FF00, 0x0000FF, 0xFF00FF); break;
+    case ENEMY_UP:
+    case ENEMY_DOWN: draw_enemy(X, Y, 0xFFFF00, 0xCAA0AF, 0xF000FF); break;
+    case GREEN_GROWTH: draw_green_growth(X, Y); break;
+    case MAGENTA_GROWTH: draw_magenta_growth(X, Y); break;
+    case BLAST_7:
+    case BLAST_6:
+    case BLAST_5:
+    case BLAST_4:
+    case BLAST_3:
+    case BLAST_2: draw_blast(X, Y, code); break;
+    default: break;  // inert codes keep the pixels drawn there before
+    }
+}
+
+}  // namespace
+
+void hurry_box() {
+    fade_shift_up(280, 220, 550, 300);
+    fade_shift_up(290, 230, 540, 290);
+    fade_shift_up(300, 240, 530, 280);
+}
+
+void draw_cave() {
+    for (int y = 0; y < CAVE_H; ++y)
+        for (int x = 0; x < CAVE_W; ++x) draw_cell(x, y);
+
+    // Whole seconds of cave time, on the frame clock; the wrap keeps a 32-bit difference.
+    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(game.frame_clock) -
+                                                   static_cast<std::uint32_t>(game.cave_start_time));
+    const int left = 10 - elapsed / 1000;
+    const bool odd = (game.cave_index & 1) != 0;
+    if (left == 3) {
+        hurry_box();
+        if (odd)
+            draw_text(330, 250, "---  HURRY UP!!  ---", HURRY_PINK);
+        else
+            draw_text(275, 250, "-- OH DAMN! YOU'RE SO SLOW ! --", HURRY_PINK);
+    } else if (left < 1) {
+        hurry_box();
+        // Colour, then y, then x: the order of the draws.
+        const std::uint32_t colour = 0xFF0000 + draw_u(222);
+        const int text_y = 250 + draw_i(6);
+        const int text_x = (odd ? 320 : 300) + draw_i(7);
+        draw_text(text_x, text_y, odd ? "--- OUT OF TIME !! ---" : "- YOUR BONUS IS GONE -", colour);
+        draw_ribbons(72);
+    }
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages KROMBLIX needs to build, run and test, only when one is missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libsdl1.2-compat-dev libsdl-mixer1.2-dev
+  libgtest-dev libbenchmark-dev
+  libfreetype-dev fonts-dejavu-core
+  libvorbis-dev libogg-dev libpng-dev
+)
+# The window tests drive a real X server.
+if [ "${1:-}" = "--with-window-tools" ]; then
+  packages+=(xvfb xdotool x11-apps imagemagick python3)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,68 @@
+#include "sim/cave_loader.h"
+
+#include "platform/platform.h"
+#include "sim/game_state.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::FILE* open_cave_file() {
+    std::array<char, 80> name{};
+    std::snprintf(name.data(), name.size(), "level%d.txt", game.cave_index);
+    std::FILE* file = std::fopen(name.data(), "rb");
+    if (file || game.cave_index == 0) {
+        if (!file) {
+            // Without a first cave there is nothing to fall back to.
+            std::fprintf(stderr, "Unable to open cave file \"%s\"\n", name.data());
+            std::exit(1);
+        }
+        return file;
+    }
+    // A missing cave number sends the game back to cave 0.
+    game.cave_index = 0;
+    return open_cave_file();
+}
+
+}  // namespace
+
+void load_cave() {
+    game.column_cursor = 2;
+    game.key_left = game.key_right = game.key_up = game.key_down = 0;
+    game.blast_hit_player = 0;
+    game.ribbon_phase_a = 0.0f;
+    game.ribbon_phase_b = 0.0f;
+
+    std::FILE* file = open_cave_file();
+    // Bytes up to 0x20 are layout, every other byte is one cell; cells past a short file keep
+    // what they held. A read error ends the load like the end of the file.
+    std::size_t n = 0;
+    while (n < game.cave.size()) {
+        const int c = std::fgetc(file);
+        if (c == EOF) break;
+        if (c > 0x20) game.cave[n++] = static_cast<std::uint8_t>(c);
+    }
+    std::fclose(file);
+
+    int diamonds = 0;
+    for (std::uint8_t code : game.cave)
+        if (code == DIAMOND) ++diamonds;
+    game.diamonds_left = diamonds;
+
+    // Column by column, top down: the last START found wins.
+    int sx = game.player_x, sy = game.player_y;
+    for (int x = 0; x < CAVE_W; ++x)
+        for (int y = 0; y < CAVE_H; ++y)
+            if (cell_at(x, y) == START) {
+                sx = x;
+                sy = y;
+            }
+    game.player_x = game.prev_x = sx;
+    game.player_y = game.prev_y = sy;
+
+    game.frame_clock = static_cast<std::int32_t>(plat_ticks());
+    game.step_clock = static_cast<std::int32_t>(plat_ticks());
+    game.cave_start_time = static_cast<std::int32_t>(plat_ticks());
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// One pass over enemies and growths.
+void update_creatures();

@@ -1,0 +1,238 @@
+// The creature pass: enemy moves and the column cursor they carry, growths under a replayed
+// rand() sequence, the transformations, crushing, touching the player, and open caves.
+#include "sim/creatures.h"
+
+#include "sim/blasts.h"
+#include "tests/sim_support.h"
+
+namespace {
+
+using namespace sim_test;
+
+class Creatures : public SimTest {
+protected:
+    void pass(const Rows& cave) {
+        test_env::set_cave(cave);
+        update_creatures();
+    }
+};
+
+TEST_F(Creatures, LeftMoveBringsTheCursorBackToTheColumnItLeft) {
+    Rows cave = paste(blank(), 1, 1, {"b", " ", " ", " a"});
+    pass(cave);
+    EXPECT_EQ(test_env::cave_rows(), paste(blank(), 1, 1, {"..b", "   ", "   ", "a."}));
+}
+
+TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
+    Rows cave = blank();
+    paste(cave, 1, 3, {"a"});                       // wall on the left: reverses and moves at once
+    paste(cave, 23, 6, {"b"});                      // wall on the right: turns and waits
+    paste(cave, 4, 8, {"  _", "_bo"});              // boxed in: ends as ENEMY_LEFT
+    paste(cave, 9, 10, {" _ ", " o ", "EaE"});      // a resting rock does not blow it up
+    paste(cave, 3, 5, {"cd"});                      // up one; down one, the row it entered skipped
+    paste(cave, 5, 1, {"c"});                       // wall above: reverses and moves down at once
+    paste(cave, 6, 18, {"d"});                      // wall below: turns and waits
+    paste(cave, 7, 4, {"_", "d", "_"});             // boxed in: ends as ENEMY_UP
+    pass(cave);
+
+    Rows want = cave;
+    paste(want, 1, 3, {".b"});
+    paste(want, 23, 6, {"a"});
+    paste(want, 5, 9, {"a"});
+    paste(want, 3, 4, {"c ", "..", " d"});
+    paste(want, 5, 1, {".", "d"});
+    paste(want, 6, 18, {"c"});
+    paste(want, 7, 5, {"c"});
+    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_TRUE(test_env::sounds.empty());
+}
+
+TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
+    Rows cave = blank();
+    paste(cave, 3, 4, {"o", "c"});          // way up blocked by a rock
+    paste(cave, 8, 4, {"*", "d", "_"});     // blocked below with a diamond on top
+    paste(cave, 14, 4, {"o", "d"});         // moves down from under it: survives
+    paste(cave, 18, 8, {"o", ".", "a"});    // crushed: the object vanishes
+    paste(cave, 12, 11, {"*", ".", "c"});
+    pass(cave);
+
+    Rows want = cave;
+    const char* block[] = {"777", "777", "777"};
+    for (auto [x, y] : {std::pair{2, 4}, {7, 4}, {17, 9}, {11, 12}})
+        paste(want, x, y, {block[0], block[1], block[2]});
+    paste(want, 14, 5, {".", "d"});
+    paste(want, 18, 8, {"."});
+    paste(want, 12, 11, {"."});
+    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_EQ(test_env::sounds, std::vector<SoundStart>(4, {2, SoundId::blast}));
+}
+
+TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
+    Rows cave = blank();
+    paste(cave, 1, 4, {"H", "a@"});         // magenta: diamonds, the player's cell included
+    paste(cave, 5, 5, {"c", "%"});          // green: a blast
+    paste(cave, 10, 5, {"d@", "%"});        // both: diamonds come first
+    pass(cave);
+
+    Rows want = blank();
+    paste(want, 1, 4, {"**", "**", "**"});
+    paste(want, 4, 4, {"777", "777", "777"});
+    paste(want, 9, 4, {"***", "***", "***"});
+    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_EQ(game.blast_hit_player, 1);
+    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{
+                                    {2, SoundId::collect}, {2, SoundId::blast}, {2, SoundId::collect}}));
+
+    // Touching diagonally only does nothing.
+    test_env::sounds.clear();
+    pass(paste(blank(), 4, 4, {"%E ", "EaE", "  @"}));
+    EXPECT_EQ(cell_at(5, 5), ENEMY_LEFT);
+    EXPECT_TRUE(test_env::sounds.empty());
+}
+
+// A growth in the bottom-right interior corner: the cells it can spread into were visited
+// before it, so nothing acts after it and the pass's draws end with its own.
+TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
+    const int turn = draws_before(23, 18);
+    struct Case {
+        char growth;
+        int turn_mod_3;
+        bool low_spread, spreads;
+        int draws;
+    };
+    const Case cases[] = {
+        {'@', 1, true, true, turn + 2},  {'%', 2, true, true, turn + 2},
+        {'@', 1, false, false, turn + 2},  // acts, but the spread draw is too high
+        {'@', 2, true, false, turn + 1},   // not its turn: no spread number is drawn
+        {'%', 1, true, false, turn + 1},
+    };
+    for (const Case& c : cases) {
+        const std::string g(1, c.growth);
+        const Rows cave = paste(blank(), 22, 17, {" .", ("_" + g).c_str()});
+        const unsigned seed = find_seed(turn, 2, [&](const std::vector<int>& d) {
+            return d[0] % 3 == c.turn_mod_3 && (d[1] % 100 < 18) == c.low_spread;
+        });
+        std::srand(seed);
+        pass(cave);
+        const Rows want = c.spreads ? paste(Rows(cave), 22, 17, {(" " + g).c_str(), (g + g).c_str()}) : cave;
+        EXPECT_EQ(test_env::cave_rows(), want) << c.growth << c.turn_mod_3;
+        EXPECT_EQ(draws_taken(seed), c.draws) << c.growth << c.turn_mod_3;
+    }
+}
+
+TEST_F(Creatures, GrowthUpToColumnElevenNeedsTheCoinToo) {
+    const Rows cave = paste(blank(), 10, 17, {" .", "_@E"});
+    const int coin = draws_before(11, 18);
+    for (int heads : {0, 1}) {
+        const unsigned seed = find_seed(coin, 3, [&](const std::vector<int>& d) {
+            return d[0] % 2 == heads && d[1] % 3 == 1 && d[2] % 100 < 18;
+        });
+        std::srand(seed);
+        pass(cave);
+        EXPECT_EQ(test_env::cave_rows(), heads ? paste(Rows(cave), 10, 17, {" @", "@"}) : cave);
+        // Tails: coin and turn here, then one turn draw per visit of columns 12 to 23.
+        if (!heads) {
+            EXPECT_EQ(draws_taken(seed), coin + 2 + 12 * 18);
+        }
+    }
+}
+
+TEST_F(Creatures, SpreadAheadOfThePassSpreadsAgainInTheSamePass) {
+    const Rows cave = paste(blank(), 21, 16, {" E.", "E@.", " E."});
+    const int first = draws_before(22, 17);
+    // (22,17) turn and spread, (22,18), column 23 rows 1..16, then (23,17) turn and spread.
+    std::srand(find_seed(first, 21, [](const std::vector<int>& d) {
+        return d[0] % 3 == 1 && d[1] % 100 < 18 && d[19] % 3 == 1 && d[20] % 100 < 18;
+    }));
+    pass(cave);
+    EXPECT_EQ(test_env::cave_rows(), paste(Rows(cave), 23, 16, {"@", "@", "@"}));
+}
+
+TEST_F(Creatures, TouchingGrowthsAnnihilateOnlyOnATurn) {
+    const Rows cave = paste(blank(), 21, 16, {"  E", " E%", "E%@"});
+    const int green_1 = draws_before(22, 18), green_2 = draws_before(23, 17), magenta = green_2 + 1;
+    for (bool meet : {false, true}) {
+        std::srand(find_seed(0, magenta + 1, [&](const std::vector<int>& d) {
+            return d[green_1] % 3 != 2 && d[green_2] % 3 != 2 && (d[magenta] % 3 == 1) == meet;
+        }));
+        pass(cave);
+        // The magenta's turn blasts itself and both green neighbours, silently.
+        EXPECT_EQ(test_env::cave_rows(), meet ? paste(Rows(cave), 22, 17, {" 7", "77"}) : cave);
+    }
+    EXPECT_TRUE(test_env::sounds.empty());
+}
+
+TEST_F(Creatures, MovesMakeThePassRevisitOrSkipVisitsWithTheirDraws) {
+    const std::pair<char, int> cases[] = {
+        {'c', PASS_DRAWS + 1},   // up: the row it left is visited again
+        {'d', PASS_DRAWS - 1},   // down: the row it entered is skipped
+        {'a', PASS_DRAWS + 18},  // left: column 14 from row 6 on, then column 15 again in full
+        {'b', PASS_DRAWS - 18},  // right: rows 6.. of column 15 and 1..5 of column 16 skipped
+    };
+    for (auto [enemy, want] : cases) {
+        std::srand(5);
+        pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()}));
+        EXPECT_EQ(draws_taken(5), want) << enemy;
+    }
+}
+
+TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
+    Rows cave = blank(false);
+    paste(cave, 0, 5, {".a", "  ", "a."});      // cursor to column 0; the one there turns back
+    paste(cave, 23, 1, {"b.", "  ", " b"});     // cursor to column 24; the one there turns
+    paste(cave, 5, 0, {".  ", "c_a_", "   "});  // into row 0; crush test reads above row 0
+    paste(cave, 6, 18, {"d"});                  // into row 19
+    pass(cave);
+
+    Rows want = cave;
+    paste(want, 0, 5, {"a.", "  ", ".b"});
+    paste(want, 23, 1, {".b", "  ", " a"});
+    paste(want, 5, 0, {"c", "."});
+    paste(want, 6, 18, {".", "d"});
+    EXPECT_EQ(test_env::cave_rows(), want);
+
+    // Enemies and growths all along the border, many passes: nothing reaches outside the grid.
+    const std::string ring = "abcd@%";
+    std::size_t k = 0;
+    for (int i = 0; i < CAVE_W; ++i) {
+        cave[0][i] = ring[k++ % ring.size()];
+        cave[CAVE_H - 1][i] = ring[k++ % ring.size()];
+        cave[i % CAVE_H][0] = ring[k++ % ring.size()];
+        cave[i % CAVE_H][CAVE_W - 1] = ring[k++ % ring.size()];
+    }
+    test_env::set_cave(cave);
+    std::srand(7);
+    for (int i = 0; i < 300; ++i) {
+        update_creatures();
+        decay_blasts();
+        ASSERT_TRUE(game.column_cursor >= 0 && game.column_cursor <= 25);
+    }
+}
+
+TEST_F(Creatures, TouchCostsALifeAndThePassGoesOnFromColumnTwoOfTheNewCave) {
+    Rows level = blank();
+    paste(level, 10, 10, {"S"});
+    paste(level, 1, 12, {"d"});   // column 1 is not visited again after the reload
+    paste(level, 2, 3, {"d"});    // nor column 2 above the row of the touch
+    paste(level, 2, 8, {"b"});    // but column 2 below it is
+    paste(level, 6, 5, {"a"});    // the old cave's column waits for its own visit
+    write_level(0, level);
+    start(paste(blank(), 5, 5, {"Ea"}), 7, 5);
+    game.lives = 3;
+    update_creatures();
+
+    EXPECT_EQ(test_env::cave_rows(), paste(paste(Rows(level), 2, 8, {".b"}), 5, 5, {"a."}));
+    EXPECT_EQ(game.lives, 2);
+    EXPECT_EQ(game.player_x, 10);
+    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{2, SoundId::blast}}));
+
+    // Diagonal contact, or moving next to the player, does not kill in that visit.
+    start(paste(blank(), 6, 6, {"a"}), 5, 5);
+    test_env::set_cave(paste(test_env::cave_rows(), 8, 5, {"a"}));
+    update_creatures();
+    EXPECT_EQ(game.lives, 2);
+    EXPECT_EQ(cell_at(5, 6), ENEMY_LEFT);
+    EXPECT_EQ(cell_at(7, 5), ENEMY_LEFT);
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+// One simulation step: key priority, the push draw, moving and taking diamonds, the crush rule,
+// deaths in the middle of a step, the time bonus and the cave-complete rule.
+#include "sim/sim_step.h"
+
+#include "tests/sim_support.h"
+
+namespace {
+
+using namespace sim_test;
+using Step = SimTest;
+
+// A seed whose push draw (the first after a still cave's creature pass) lets a push succeed.
+unsigned push_seed(bool succeeds) {
+    return find_seed(PASS_DRAWS, 1, [&](const std::vector<int>& d) { return (d[0] % 10 < 3) == succeeds; });
+}
+
+TEST_F(Step, LaterKeysWinAndNoKeyKeepsTheDirection) {
+    // left, right, up, down held -> step direction
+    const int cases[][6] = {{1, 0, 1, 0, 0, -1}, {1, 1, 1, 1, 0, 1}, {1, 1, 0, 0, 1, 0}, {1, 0, 0, 0, -1, 0}};
+    for (const auto& c : cases) {
+        start(blank(), 10, 10);
+        game.key_left = c[0], game.key_right = c[1], game.key_up = c[2], game.key_down = c[3];
+        EXPECT_TRUE(sim_step());
+        EXPECT_EQ(std::pair(game.step_dx, game.step_dy), std::pair(c[4], c[5]));
+        EXPECT_EQ(std::pair(game.player_x, game.player_y), std::pair(10 + c[4], 10 + c[5]));
+        EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(10, 10));
+        EXPECT_EQ(cell_at(10 + c[4], 10 + c[5]), PLAYER);
+        EXPECT_EQ(cell_at(10, 10), EMPTY);
+    }
+    game.key_left = game.key_right = game.key_up = game.key_down = 0;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(game.player_x, 8) << "the previous step's direction stays";
+}
+
+TEST_F(Step, StandingStillMovesInPlaceExceptOnTheStartCell) {
+    start(blank(), 10, 10);
+    game.prev_x = game.prev_y = 3;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(10, 10));
+
+    test_env::set_cave(paste(blank(), 6, 6, {"S"}));
+    game.player_x = game.player_y = 6;
+    game.prev_x = game.prev_y = 3;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(3, 3)) << "START is not walkable";
+    EXPECT_EQ(cell_at(6, 6), PLAYER);
+}
+
+TEST_F(Step, TakingADiamondScoresAndIsHeard) {
+    start(paste(blank(), 11, 10, {"*", "_"}), 10, 10);
+    game.diamonds_left = 5;
+    game.score = 7;
+    game.key_right = 1;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(game.diamonds_left, 4);
+    EXPECT_EQ(game.score, 8);
+    EXPECT_EQ(cell_at(11, 10), PLAYER);
+    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{1, SoundId::collect}}));
+}
+
+TEST_F(Step, PushNeedsALowDrawAndEmptinessBeyond) {
+    struct Case {
+        const char* row;  // from the player's cell rightwards
+        bool low;
+        const char* after;
+    };
+    const Case cases[] = {{"Ho.", true, ".Ho"}, {"Ho.", false, "Ho."}, {"Ho_", true, "Ho_"}};
+    for (const Case& c : cases) {
+        start(paste(blank(), 10, 10, {c.row, "___"}), 10, 10);
+        game.key_right = 1;
+        test_env::sounds.clear();
+        std::srand(push_seed(c.low));
+        EXPECT_TRUE(sim_step());
+        EXPECT_EQ(test_env::cave_rows()[10].substr(10, 3), c.after) << c.row << c.low;
+        EXPECT_EQ(test_env::sounds.size(), c.after[0] == '.' ? 1u : 0u);
+    }
+
+    // Upwards too: the rock then rests on the player's head without harm.
+    start(paste(blank(), 10, 9, {"o"}), 10, 10);
+    game.key_up = 1;
+    std::srand(push_seed(true));
+    EXPECT_TRUE(sim_step());
+    game.key_up = game.step_dy = 0;
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(sim_step());
+    EXPECT_EQ(cell_at(10, 8), ROCK);
+    EXPECT_EQ(game.player_y, 9);
+}
+
+TEST_F(Step, RocksFallBeforeDiamonds) {
+    // Diamonds first would roll the diamond off the rock; rocks first let it fall straight.
+    start(paste(blank(), 8, 4, {"*", "o"}), 15, 15);
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(test_env::cave_rows(), paste(paste(blank(), 8, 4, {".", "*", "o"}), 15, 15, {"H"}));
+    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{1, SoundId::rock}, {1, SoundId::diamond}}));
+}
+
+TEST_F(Step, ThePushDrawIsTakenOnEveryStep) {
+    start(blank(), 10, 10);
+    std::srand(99);
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(draws_taken(99), PASS_DRAWS + 1);
+}
+
+TEST_F(Step, OpenCaveEdgesBlockPushAndMove) {
+    start(paste(blank(false), 24, 5, {"o", "_"}), 23, 5);
+    game.key_right = 1;
+    std::srand(push_seed(true));
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(cell_at(24, 5), ROCK) << "nothing beyond column 24 to push into";
+
+    start(paste(blank(false), 4, 0, {" o", "_H_"}), 5, 1);  // push up and crush test above row 0
+    game.key_up = 1;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(cell_at(5, 0), ROCK);
+
+    start(blank(false), 0, 0);
+    game.key_left = 1;
+    EXPECT_TRUE(sim_step());
+    game.key_left = 0, game.key_up = 1;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(std::pair(game.player_x, game.player_y), std::pair(0, 0));
+}
+
+TEST_F(Step, HangingObjectCrushesAndEndsTheStepEarly) {
+    const Rows level = paste(blank(), 3, 2, {"So"});  // the rock would fall if gravity ran
+    write_level(0, level);
+    for (const char* object : {"o", "*"}) {
+        start(paste(blank(), 10, 8, {object}), 10, 10);
+        game.lives = 5;
+        game.key_left = 1;
+        EXPECT_FALSE(sim_step());
+        EXPECT_EQ(game.lives, 4);
+        EXPECT_EQ(test_env::cave_rows(), level) << "gravity, move and mark skipped";
+    }
+
+    // Stepping out from under a resting rock: crushed in the next step.
+    start(paste(blank(), 10, 9, {"o"}), 10, 10);
+    EXPECT_TRUE(sim_step());
+    game.key_down = 1;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(cell_at(10, 9), ROCK) << "gravity ran before the move";
+    EXPECT_FALSE(sim_step());
+    EXPECT_EQ(game.lives, 3);
+}
+
+TEST_F(Step, CreatureBlastsAgeInTheSameStepAndABlastOnThePlayerCostsTheLife) {
+    start(paste(blank(), 15, 5, {"a", "%"}), 4, 4);
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(cell_at(15, 5), BLAST_6);
+
+    const Rows level = paste(blank(), 3, 2, {"So"});
+    write_level(0, level);
+    start(paste(blank(), 5, 5, {"a", "%"}), 4, 4);
+    game.lives = 5;
+    EXPECT_TRUE(sim_step());
+    EXPECT_EQ(game.lives, 4);
+    // The step went on in the restarted cave: gravity, then the mark on the start cell.
+    EXPECT_EQ(test_env::cave_rows(), paste(Rows(level), 3, 2, {"H.", " o"}));
+}
+
+TEST_F(Step, RemainingSecondsCountDownFromTenToZero) {
+    game.cave_start_time = 5000;
+    for (auto [elapsed, seconds] : {std::pair{0, 10}, {999, 10}, {1000, 9}, {9999, 1}, {10000, 0}, {86000, 0}}) {
+        game.frame_clock = 5000 + elapsed;
+        EXPECT_EQ(compute_remaining_seconds(), seconds) << elapsed;
+    }
+}
+
+TEST_F(Step, FinishedCaveGivesBonusExtraLifeAndTheNextCave) {
+    const Rows next = paste(blank(), 2, 2, {"**", "  S"});
+    write_level(0, blank());
+    write_level(10, next);
+    game.cave_index = 9;
+    game.lives = 3;
+    game.score = 40;
+    test_env::now_ms = 777;
+    complete_cave_if_done(7);
+    EXPECT_EQ(game.score, 110);
+    EXPECT_EQ(game.lives, 4);
+    EXPECT_EQ(game.cave_index, 10);
+    EXPECT_EQ(game.diamonds_left, 2);
+    EXPECT_EQ(game.cave_start_time, 777);
+    EXPECT_EQ(test_env::cave_rows(), next);
+    EXPECT_EQ(test_env::frames, std::vector<FrameKind>(35, FrameKind::congrats));
+
+    // Only an exact zero finishes a cave; only caves 10, 20, 30 and 40 give a life.
+    game.diamonds_left = -1;
+    complete_cave_if_done(10);
+    EXPECT_EQ(game.cave_index, 10);
+    for (int index : {8, 49}) {
+        game.cave_index = index;
+        game.diamonds_left = 0;
+        complete_cave_if_done(0);
+        EXPECT_EQ(game.lives, 4) << index;
+        EXPECT_EQ(game.score, 110);
+        EXPECT_EQ(game.cave_index, 0) << "no level file after it: back to cave 0";
+    }
+}
+
+}  // namespace

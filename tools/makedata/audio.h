@@ -1,0 +1,33 @@
+// Stereo sample buffers and the two ways they leave the generator: PCM WAV for the sound
+// effects and Ogg Vorbis for the music.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace makedata {
+
+constexpr int SAMPLE_RATE = 44100;
+
+// Float samples, nominally within -1..1, left and right kept apart.
+struct Stereo {
+    std::vector<float> l, r;
+
+    Stereo() = default;
+    explicit Stereo(std::size_t frames) : l(frames, 0.0f), r(frames, 0.0f) {}
+    std::size_t frames() const { return l.size(); }
+};
+
+inline std::size_t seconds_to_frames(double seconds) {
+    return static_cast<std::size_t>(seconds * SAMPLE_RATE + 0.5);
+}
+
+// 44100 Hz, 16-bit signed little-endian, two channels; samples are clamped and rounded.
+void write_wav(const Stereo& sound, const std::string& path);
+
+// Ogg Vorbis at the given VBR quality, with a fixed stream serial number so the bytes never
+// change from run to run.
+void write_ogg(const Stereo& music, const std::string& path, int serial, float quality);
+
+}  // namespace makedata

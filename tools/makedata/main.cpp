@@ -1,0 +1,129 @@
+// kromblix-makedata: writes every picture, sound and music file the game reads.
+//
+//   kromblix-makedata --out DIR [--art DIR] [--fonts DIR] [--only NAME,...]
+//
+// The output depends only on the art files, the two DejaVu faces and this program, never on the
+// time, the environment or earlier runs.
+#include "tools/makedata/makedata.h"
+#include "tools/makedata/sprites.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <mutex>
+#include <vector>
+
+#ifndef KROMBLIX_ART_DIR
+#define KROMBLIX_ART_DIR "data/art"
+#endif
+#ifndef KROMBLIX_FONT_DIR
+#define KROMBLIX_FONT_DIR "/usr/share/fonts/truetype/dejavu"
+#endif
+
+namespace {
+
+using namespace makedata;
+
+struct Options {
+    std::string out;
+    std::string art = KROMBLIX_ART_DIR;
+    std::string fonts = KROMBLIX_FONT_DIR;
+    std::set<std::string> only;
+};
+
+// Narrow enough for the longest in-game lines at 16 pixels; the title uses the wide face.
+constexpr const char* STRIP_FACE = "DejaVuSansCondensed-Bold.ttf";
+constexpr const char* TITLE_FACE = "DejaVuSans-Bold.ttf";
+
+constexpr float MUSIC_QUALITY = 0.3f;
+constexpr int MUSIC_SERIAL_BASE = 0x4B524D00;  // "KRM" and the theme number
+
+int usage() {
+    std::fputs("usage: kromblix-makedata --out DIR [--art DIR] [--fonts DIR] [--only NAME,...]\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options opt;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc) return usage();
+        const std::string value = argv[++i];
+        if (arg == "--out") {
+            opt.out = value;
+        } else if (arg == "--art") {
+            opt.art = value;
+        } else if (arg == "--fonts") {
+            opt.fonts = value;
+        } else if (arg == "--only") {
+            std::istringstream names(value);
+            for (std::string name; std::getline(names, name, ',');) opt.only.insert(name);
+        } else {
+            return usage();
+        }
+    }
+    if (opt.out.empty()) return usage();
+
+    const std::string dir = opt.out + "/";
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> jobs = {
+        // Longest first, so the parallel run ends sooner.
+        {"1.m", [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
+        {"2.m", [](const std::string& path) { write_ogg(make_theme(2), path, MUSIC_SERIAL_BASE + 2, MUSIC_QUALITY); }},
+        {"3.m", [](const std::string& path) { write_ogg(make_theme(3), path, MUSIC_SERIAL_BASE + 3, MUSIC_QUALITY); }},
+        {"font.bmp", [&](const std::string& path) {
+             Face face(opt.fonts + "/" + STRIP_FACE);
+             write_bmp(make_font_strip(face), path);
+         }},
+        {"pot5.bmp", [&](const std::string& path) { write_bmp(make_tile_sheet(read_art(opt.art + "/tiles.txt")), path); }},
+        {"player.bmp", [&](const std::string& path) { write_bmp(make_player_sheet(read_art(opt.art + "/player.txt")), path); }},
+        {"title.bmp", [&](const std::string& path) {
+             Face face(opt.fonts + "/" + TITLE_FACE);
+             write_bmp(make_title(face), path);
+         }},
+        {"resources.wav", [](const std::string& path) { write_wav(make_rock_sound(), path); }},
+        {"shot.wav", [](const std::string& path) { write_wav(make_diamond_sound(), path); }},
+        {"explode.wav", [](const std::string& path) { write_wav(make_collect_sound(), path); }},
+        {"booom.wav", [](const std::string& path) { write_wav(make_blast_sound(), path); }},
+    };
+
+    std::vector<std::size_t> chosen;
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (opt.only.empty() || opt.only.count(jobs[i].first)) chosen.push_back(i);
+    if (chosen.empty()) {
+        std::fputs("kromblix-makedata: --only matched no file\n", stderr);
+        return 2;
+    }
+
+    // The files are independent, so they are made in parallel; each one's bytes depend only
+    // on its own job, never on the order the jobs finish in.
+    std::atomic<std::size_t> next{0};
+    std::mutex failures_lock;
+    std::vector<std::string> failures;
+    auto worker = [&] {
+        for (std::size_t k; (k = next.fetch_add(1)) < chosen.size();) {
+            const auto& [name, job] = jobs[chosen[k]];
+            try {
+                job(dir + name);
+            } catch (const std::exception& e) {
+                const std::lock_guard<std::mutex> hold(failures_lock);
+                failures.push_back(name + ": " + e.what());
+            }
+        }
+    };
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
+    worker();
+    for (std::thread& t : pool) t.join();
+
+    for (const std::string& f : failures) std::fprintf(stderr, "kromblix-makedata: %s\n", f.c_str());
+    return failures.empty() ? 0 : 1;
+}
