@@ -19,9 +19,7 @@ struct Stereo {
     std::size_t frames() const { return l.size(); }
 };
 
-inline std::size_t seconds_to_frames(double seconds) {
-    return static_cast<std::size_t>(seconds * SAMPLE_RATE + 0.5);
-}
+inline std::size_t seconds_to_frames(double seconds) { return static_cast<std::size_t>(seconds * SAMPLE_RATE + 0.5); }
 
 // 44100 Hz, 16-bit signed little-endian, two channels; samples are clamped and rounded.
 void write_wav(const Stereo& sound, const std::string& path);

@@ -92,7 +92,8 @@ Image make_font_strip(Face& f) {
         }
         const FT_Bitmap& bm = face->glyph->bitmap;
         const int ink_w = cols.second - cols.first + 1;
-        if (ink_w <= 0 || ink_w > max_ink) throw std::runtime_error("glyph does not fit its cell: " + std::to_string(code));
+        if (ink_w <= 0 || ink_w > max_ink)
+            throw std::runtime_error("glyph does not fit its cell: " + std::to_string(code));
 
         const int cell_y = (code - FONT_FIRST) * FONT_CELL;
         const int left = (max_ink - ink_w) / 2;
@@ -154,7 +155,8 @@ Mask text_mask(Face& f, const std::string& text, int pixel_size, int pad, int tr
     Mask mask(width, height);
 
     for (const Placed& p : placed) {
-        if (FT_Load_Glyph(face, p.index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) throw std::runtime_error("glyph render failed");
+        if (FT_Load_Glyph(face, p.index, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0)
+            throw std::runtime_error("glyph render failed");
         const FT_Bitmap& bm = face->glyph->bitmap;
         const int ox = pad + static_cast<int>(p.pen >> 6) + face->glyph->bitmap_left;
         const int oy = pad + ascent - face->glyph->bitmap_top;

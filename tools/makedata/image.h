@@ -17,8 +17,12 @@ struct Image {
     Image(int width, int height, std::uint32_t fill = 0)
         : w(width), h(height), px(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill) {}
 
-    std::uint32_t& at(int x, int y) { return px[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)]; }
-    std::uint32_t at(int x, int y) const { return px[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)]; }
+    std::uint32_t& at(int x, int y) {
+        return px[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+    }
+    std::uint32_t at(int x, int y) const {
+        return px[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+    }
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
     // Copies src with its top-left corner at (x, y); parts outside are dropped.
     void paste(const Image& src, int x, int y);
@@ -43,8 +47,11 @@ struct Mask {
     std::vector<float> v;
 
     Mask() = default;
-    Mask(int width, int height) : w(width), h(height), v(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f) {}
-    float& at(int x, int y) { return v[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)]; }
+    Mask(int width, int height)
+        : w(width), h(height), v(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f) {}
+    float& at(int x, int y) {
+        return v[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];
+    }
     float get(int x, int y) const {
         if (x < 0 || y < 0 || x >= w || y >= h) return 0.0f;
         return v[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)];

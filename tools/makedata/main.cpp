@@ -11,12 +11,13 @@
 #include <atomic>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <mutex>
 #include <vector>
 
 #ifndef KROMBLIX_ART_DIR
@@ -78,13 +79,17 @@ int main(int argc, char** argv) {
         {"1.m", [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
         {"2.m", [](const std::string& path) { write_ogg(make_theme(2), path, MUSIC_SERIAL_BASE + 2, MUSIC_QUALITY); }},
         {"3.m", [](const std::string& path) { write_ogg(make_theme(3), path, MUSIC_SERIAL_BASE + 3, MUSIC_QUALITY); }},
-        {"font.bmp", [&](const std::string& path) {
+        {"font.bmp",
+         [&](const std::string& path) {
              Face face(opt.fonts + "/" + STRIP_FACE);
              write_bmp(make_font_strip(face), path);
          }},
-        {"pot5.bmp", [&](const std::string& path) { write_bmp(make_tile_sheet(read_art(opt.art + "/tiles.txt")), path); }},
-        {"player.bmp", [&](const std::string& path) { write_bmp(make_player_sheet(read_art(opt.art + "/player.txt")), path); }},
-        {"title.bmp", [&](const std::string& path) {
+        {"pot5.bmp",
+         [&](const std::string& path) { write_bmp(make_tile_sheet(read_art(opt.art + "/tiles.txt")), path); }},
+        {"player.bmp",
+         [&](const std::string& path) { write_bmp(make_player_sheet(read_art(opt.art + "/player.txt")), path); }},
+        {"title.bmp",
+         [&](const std::string& path) {
              Face face(opt.fonts + "/" + TITLE_FACE);
              write_bmp(make_title(face), path);
          }},
@@ -103,16 +108,22 @@ int main(int argc, char** argv) {
     }
 
     // The files are independent, so they are made in parallel; each one's bytes depend only
-    // on its own job, never on the order the jobs finish in.
+    // on its own job, never on the order the jobs finish in. Each is written under a temporary
+    // name and renamed when complete, so a failed run never leaves a fresh-looking partial file
+    // that the build would take as up to date.
     std::atomic<std::size_t> next{0};
     std::mutex failures_lock;
     std::vector<std::string> failures;
     auto worker = [&] {
         for (std::size_t k; (k = next.fetch_add(1)) < chosen.size();) {
             const auto& [name, job] = jobs[chosen[k]];
+            const std::string part = dir + name + ".part";
             try {
-                job(dir + name);
+                job(part);
+                std::filesystem::rename(part, dir + name);
             } catch (const std::exception& e) {
+                std::error_code ignored;
+                std::filesystem::remove(part, ignored);
                 const std::lock_guard<std::mutex> hold(failures_lock);
                 failures.push_back(name + ": " + e.what());
             }

@@ -57,7 +57,8 @@ void fill_polygon(Mask& mask, const std::vector<Point>& poly) {
             }
         }
         if (!any) continue;
-        for (int x = 0; x < mask.w; ++x) mask.at(x, y) = std::min(1.0f, mask.at(x, y) + row[static_cast<std::size_t>(x)]);
+        for (int x = 0; x < mask.w; ++x)
+            mask.at(x, y) = std::min(1.0f, mask.at(x, y) + row[static_cast<std::size_t>(x)]);
     }
 }
 

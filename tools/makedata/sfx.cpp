@@ -126,12 +126,13 @@ Stereo make_blast_sound() {
         const float l = roar_l.run(rng.signed_unit()).low * env * 4.5f;
         const float r = roar_r.run(rng.signed_unit()).low * env * 4.5f;
         phase += (42.0f + 70.0f * std::exp(-t / 0.08f)) / SR;
-        const float boom = static_cast<float>(std::sin(TAU * phase)) * std::min(1.0f, t / 0.003f) * std::exp(-t / 0.25f) * 0.7f;
+        const float boom =
+            static_cast<float>(std::sin(TAU * phase)) * std::min(1.0f, t / 0.003f) * std::exp(-t / 0.25f) * 0.7f;
         float crackle = 0;
         if (t > 0.05f && rng.unit() < 0.004f * std::exp(-t / 0.4f) * 10.0f) crackle = rng.signed_unit() * 0.6f;
         const float pan = rng.signed_unit();
-        mix.add_stereo(i, std::tanh((l + boom + crackle * (1 - pan)) * 1.3f), std::tanh((r + boom + crackle * (1 + pan)) * 1.3f), 0,
-                       0.4f);
+        mix.add_stereo(i, std::tanh((l + boom + crackle * (1 - pan)) * 1.3f),
+                       std::tanh((r + boom + crackle * (1 + pan)) * 1.3f), 0, 0.4f);
     }
     return finish(mix, 0.88f, 0.15f, {0.1f, 0.1f, 0, 0, 0}, {0.6f, 0.5f, 0.6f});
 }

@@ -33,21 +33,31 @@ ArtBook read_art(const std::string& path) {
         std::istringstream words(line);
         std::string keyword;
         words >> keyword;
+        auto no_more = [&] {
+            std::string extra;
+            if (words >> extra) throw std::runtime_error(where(path, number) + "unexpected '" + extra + "'");
+        };
         if (keyword == "colour") {
             std::string key, value;
             words >> key >> value;
+            no_more();
             if (key.size() != 1) throw std::runtime_error(where(path, number) + "palette key must be one character");
             std::uint32_t word = CLEAR;
             if (value != "clear") {
-                if (value.size() != 6) throw std::runtime_error(where(path, number) + "colour must be RRGGBB or clear");
+                if (value.size() != 6 || value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                    throw std::runtime_error(where(path, number) + "colour must be RRGGBB or clear");
                 word = static_cast<std::uint32_t>(std::stoul(value, nullptr, 16));
-                if (word == CLEAR) throw std::runtime_error(where(path, number) + "FFFFFF is the transparent value; use FEFEFE");
+                if (word == CLEAR)
+                    throw std::runtime_error(where(path, number) + "FFFFFF is the transparent value; use FEFEFE");
             }
-            if (!palette.emplace(key[0], word).second) throw std::runtime_error(where(path, number) + "palette key used twice");
+            if (!palette.emplace(key[0], word).second)
+                throw std::runtime_error(where(path, number) + "palette key used twice");
         } else if (keyword == "frame") {
             std::string name;
             words >> name;
-            if (name.empty() || book.frames.count(name)) throw std::runtime_error(where(path, number) + "missing or repeated frame name");
+            no_more();
+            if (name.empty() || book.frames.count(name))
+                throw std::runtime_error(where(path, number) + "missing or repeated frame name");
             Image img(SPRITE, SPRITE);
             for (int y = 0; y < SPRITE; ++y) {
                 ++number;
@@ -55,7 +65,8 @@ ArtBook read_art(const std::string& path) {
                     throw std::runtime_error(where(path, number) + "frame rows must be exactly 32 characters");
                 for (int x = 0; x < SPRITE; ++x) {
                     auto it = palette.find(line[static_cast<std::size_t>(x)]);
-                    if (it == palette.end()) throw std::runtime_error(where(path, number) + "character not in the palette");
+                    if (it == palette.end())
+                        throw std::runtime_error(where(path, number) + "character not in the palette");
                     img.at(x, y) = it->second;
                 }
             }
@@ -63,6 +74,7 @@ ArtBook read_art(const std::string& path) {
         } else if (keyword == "mirror") {
             std::string name, source;
             words >> name >> source;
+            no_more();
             auto it = book.frames.find(source);
             if (name.empty() || it == book.frames.end() || book.frames.count(name))
                 throw std::runtime_error(where(path, number) + "mirror needs a new name and an earlier frame");

@@ -17,7 +17,9 @@ namespace {
 constexpr double TAU = 6.283185307179586;
 constexpr float SR = static_cast<float>(SAMPLE_RATE);
 
-std::size_t to_frame(double seconds) { return static_cast<std::size_t>(std::llround(std::max(0.0, seconds) * SAMPLE_RATE)); }
+std::size_t to_frame(double seconds) {
+    return static_cast<std::size_t>(std::llround(std::max(0.0, seconds) * SAMPLE_RATE));
+}
 
 // The fractional part of x, in [0, 1); cheaper than std::floor on a baseline x86-64 build.
 double wrap01(double x) {
@@ -30,7 +32,8 @@ float sine(double cycles) {
     constexpr std::size_t SIZE = 4096;
     static const std::vector<float> table = [] {
         std::vector<float> t(SIZE + 1);
-        for (std::size_t i = 0; i <= SIZE; ++i) t[i] = static_cast<float>(std::sin(TAU * static_cast<double>(i) / SIZE));
+        for (std::size_t i = 0; i <= SIZE; ++i)
+            t[i] = static_cast<float>(std::sin(TAU * static_cast<double>(i) / SIZE));
         return t;
     }();
     const double pos = wrap01(cycles) * SIZE;
@@ -132,11 +135,15 @@ namespace {
 class EnvRunner {
 public:
     EnvRunner(const Env& env, float gate)
-        : env_(env), gate_(gate), decay_step_(std::exp(-1.0f / (env.decay * SR))), release_step_(std::exp(-1.0f / (env.release * SR))) {}
+        : env_(env),
+          gate_(gate),
+          decay_step_(std::exp(-1.0f / (env.decay * SR))),
+          release_step_(std::exp(-1.0f / (env.release * SR))) {}
     float next() {
         const float t = static_cast<float>(frame_++) / SR;
         if (t < gate_) {
-            if (t < env_.attack) held_ = t / env_.attack;
+            if (t < env_.attack)
+                held_ = t / env_.attack;
             else {
                 held_ = env_.sustain + (1.0f - env_.sustain) * decay_;
                 decay_ *= decay_step_;
@@ -181,8 +188,10 @@ void Mix::add_block(std::size_t first, const std::vector<float>& mono, Pan pan, 
     std::size_t done = 0;
     while (done < mono.size()) {
         std::size_t at = first + done;
-        if (wrap_) at %= n;
-        else if (at >= n) return;
+        if (wrap_)
+            at %= n;
+        else if (at >= n)
+            return;
         const std::size_t run = std::min(mono.size() - done, n - at);
         for (std::size_t i = 0; i < run; ++i) {
             const float v = mono[done + i];
@@ -247,30 +256,34 @@ struct Allpass {
 Stereo Mix::finish(const EchoSettings& echo, const ReverbSettings& reverb) const {
     Stereo out = dry_;
     const std::size_t n = frames();
-    // A loop is run through each effect twice and only the second pass is kept, so the
-    // effect tails from the end of the loop are already sounding at its start.
-    const int passes = wrap_ ? 2 : 1;
+    // For a loop, each effect first runs over the loop's last seconds without output, so the
+    // tails from the end of the loop are already sounding at its start. Six seconds is longer
+    // than either effect takes to fall below -60 dB.
+    const std::size_t warm = wrap_ ? std::min(n, seconds_to_frames(6.0)) : 0;
+    auto sweep = [&](auto&& step) {
+        for (std::size_t i = n - warm; i < n; ++i) step(i, false);
+        for (std::size_t i = 0; i < n; ++i) step(i, true);
+    };
 
     {
         std::vector<float> left(std::max<std::size_t>(1, to_frame(echo.left_s)), 0.0f);
         std::vector<float> right(std::max<std::size_t>(1, to_frame(echo.right_s)), 0.0f);
         std::size_t pl = 0, pr = 0;
         float damp_l = 0, damp_r = 0;
-        for (int pass = 0; pass < passes; ++pass)
-            for (std::size_t i = 0; i < n; ++i) {
-                const float out_l = left[pl], out_r = right[pr];
-                // Each side feeds the other, darkened a little on every repeat.
-                damp_l += echo.tone * (out_l - damp_l);
-                damp_r += echo.tone * (out_r - damp_r);
-                left[pl] = echo_.l[i] * 0.7f + echo_.r[i] * 0.3f + echo.feedback * damp_r;
-                right[pr] = echo_.r[i] * 0.7f + echo_.l[i] * 0.3f + echo.feedback * damp_l;
-                if (++pl == left.size()) pl = 0;
-                if (++pr == right.size()) pr = 0;
-                if (pass == passes - 1) {
-                    out.l[i] += echo.level * out_l;
-                    out.r[i] += echo.level * out_r;
-                }
+        sweep([&](std::size_t i, bool keep) {
+            const float out_l = left[pl], out_r = right[pr];
+            // Each side feeds the other, darkened a little on every repeat.
+            damp_l += echo.tone * (out_l - damp_l);
+            damp_r += echo.tone * (out_r - damp_r);
+            left[pl] = echo_.l[i] * 0.7f + echo_.r[i] * 0.3f + echo.feedback * damp_r;
+            right[pr] = echo_.r[i] * 0.7f + echo_.l[i] * 0.3f + echo.feedback * damp_l;
+            if (++pl == left.size()) pl = 0;
+            if (++pr == right.size()) pr = 0;
+            if (keep) {
+                out.l[i] += echo.level * out_l;
+                out.r[i] += echo.level * out_r;
             }
+        });
     }
     {
         const std::size_t comb_sizes[] = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
@@ -281,25 +294,25 @@ Stereo Mix::finish(const EchoSettings& echo, const ReverbSettings& reverb) const
         }
         Allpass ap_l1(556), ap_l2(441), ap_r1(579), ap_r2(464);
         const float feedback = 0.7f + 0.28f * reverb.room;
-        for (int pass = 0; pass < passes; ++pass)
-            for (std::size_t i = 0; i < n; ++i) {
-                const float in = (reverb_.l[i] + reverb_.r[i]) * 0.05f;
-                float wl = 0, wr = 0;
-                for (auto& c : combs_l) wl += c.run(in, feedback, reverb.damp);
-                for (auto& c : combs_r) wr += c.run(in, feedback, reverb.damp);
-                wl = ap_l2.run(ap_l1.run(wl));
-                wr = ap_r2.run(ap_r1.run(wr));
-                if (pass == passes - 1) {
-                    out.l[i] += reverb.level * wl;
-                    out.r[i] += reverb.level * wr;
-                }
+        sweep([&](std::size_t i, bool keep) {
+            const float in = (reverb_.l[i] + reverb_.r[i]) * 0.05f;
+            float wl = 0, wr = 0;
+            for (auto& c : combs_l) wl += c.run(in, feedback, reverb.damp);
+            for (auto& c : combs_r) wr += c.run(in, feedback, reverb.damp);
+            wl = ap_l2.run(ap_l1.run(wl));
+            wr = ap_r2.run(ap_r1.run(wr));
+            if (keep) {
+                out.l[i] += reverb.level * wl;
+                out.r[i] += reverb.level * wr;
             }
+        });
     }
     return out;
 }
 
 void note(Mix& mix, const Instrument& ins, double start, double gate, double midi, float velocity, float pan) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const float g = static_cast<float>(gate);
     const auto count = static_cast<std::size_t>(ins.amp.length(g) * SR) + 1;
     const double hz = midi_to_hz(midi);
@@ -366,6 +379,7 @@ void note(Mix& mix, const Instrument& ins, double start, double gate, double mid
 
 void kick(Mix& mix, double start, float velocity, float pitch) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const auto count = static_cast<std::size_t>(0.45f * SR);
     Lcg rng = rng_for(first, 1);
     double phase = 0;
@@ -384,6 +398,7 @@ void kick(Mix& mix, double start, float velocity, float pitch) {
 
 void snare(Mix& mix, double start, float velocity, float pan, float reverb) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const Pan gains(pan);
     const auto count = static_cast<std::size_t>(0.4f * SR);
     Lcg rng = rng_for(first, 2);
@@ -391,7 +406,8 @@ void snare(Mix& mix, double start, float velocity, float pan, float reverb) {
     hp.set(1400, 0.1f);
     for (std::size_t i = 0; i < count; ++i) {
         const float t = static_cast<float>(i) / SR;
-        const float tone = sine(185.0 * t) * std::exp(-t / 0.045f) * 0.55f + sine(330.0 * t) * std::exp(-t / 0.03f) * 0.3f;
+        const float tone =
+            sine(185.0 * t) * std::exp(-t / 0.045f) * 0.55f + sine(330.0 * t) * std::exp(-t / 0.03f) * 0.3f;
         const float rattle = hp.run(rng.signed_unit()).high * std::exp(-t / 0.1f) * 0.8f;
         float v = (tone + rattle) * fast_attack(t, 0.0008f);
         v *= std::min(1.0f, (0.4f - t) / 0.02f);
@@ -401,6 +417,7 @@ void snare(Mix& mix, double start, float velocity, float pan, float reverb) {
 
 void hat(Mix& mix, double start, float velocity, bool open, float pan) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const Pan gains(pan);
     const float decay = open ? 0.16f : 0.028f;
     const float len = decay * 7.0f;
@@ -419,6 +436,7 @@ void hat(Mix& mix, double start, float velocity, bool open, float pan) {
 
 void clap(Mix& mix, double start, float velocity, float pan) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const Pan gains(pan);
     const auto count = static_cast<std::size_t>(0.5f * SR);
     Lcg rng = rng_for(first, 5);
@@ -439,6 +457,7 @@ void clap(Mix& mix, double start, float velocity, float pan) {
 
 void crash(Mix& mix, double start, float velocity, float pan) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const Pan gains(pan);
     const float len = 2.4f;
     const auto count = static_cast<std::size_t>(len * SR);
@@ -456,6 +475,7 @@ void crash(Mix& mix, double start, float velocity, float pan) {
 
 void clang(Mix& mix, double start, float velocity, double midi, float pan) {
     const std::size_t first = to_frame(start);
+    if (mix.hushed(first)) return;
     const Pan gains(pan);
     const float len = 1.2f;
     const auto count = static_cast<std::size_t>(len * SR);

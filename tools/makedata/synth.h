@@ -48,7 +48,7 @@ struct Instrument {
     float cutoff = 0.0f, resonance = 0.0f, env_amount = 0.0f, key_track = 0.0f;
     Env filter_env{0.002f, 0.15f, 0.0f, 0.1f};
     float vibrato = 0.0f, vibrato_rate = 5.0f, vibrato_delay = 0.3f;  // semitones, Hz, s
-    float drive = 0.0f;                                                // tanh saturation amount
+    float drive = 0.0f;                                               // tanh saturation amount
     float gain = 0.3f;
     float echo = 0.0f, reverb = 0.0f;  // send levels
 };
@@ -65,6 +65,9 @@ class Mix {
 public:
     Mix(std::size_t frames, bool wrap);
     std::size_t frames() const { return dry_.frames(); }
+    // From this frame to the end, new notes and hits are dropped; what already sounds rings on.
+    void hush_from(std::size_t frame) { hush_ = frame; }
+    bool hushed(std::size_t frame) const { return frame >= hush_ && frame < frames(); }
     // Adds one mono sample at `frame`, panned (-1 left .. 1 right), with effect sends.
     void add(std::size_t frame, float value, Pan pan, float echo, float reverb);
     void add_stereo(std::size_t frame, float left, float right, float echo, float reverb);
@@ -83,6 +86,7 @@ public:
 private:
     std::size_t index(std::size_t frame, bool& keep) const;
     bool wrap_;
+    std::size_t hush_ = static_cast<std::size_t>(-1);
     Stereo dry_, echo_, reverb_;
 };
 

@@ -3,8 +3,9 @@
 // Tempos are chosen so that one step is a whole number of samples (44100 * 60 / bpm divides
 // by the steps per beat): every note starts exactly on the grid and the loop length is a whole
 // number of bars to the sample. All voices render into a wrapping mix, so tails from the last
-// bar ring on into the first, and the effects are run over the loop twice for the same reason.
-// The very first and last samples are faded to silence so the file also starts cleanly.
+// bar ring on into the first, and the effects are warmed up on the loop's end for the same
+// reason. Each theme leaves its last steps free of new notes, and the very first and last
+// samples are faded to zero, so the file starts and ends in near silence.
 #include "tools/makedata/makedata.h"
 #include "tools/makedata/noise.h"
 #include "tools/makedata/synth.h"
@@ -24,7 +25,8 @@ using synth::Instrument;
 using synth::Mix;
 using synth::Wave;
 
-constexpr std::size_t LEAD_IN = 160;  // frames every event is shifted by, clear of the fade
+constexpr std::size_t LEAD_IN = 512;  // frames every event is shifted by, clear of the fade and of
+                                      // the encoder's pre-echo ahead of the first beat
 constexpr std::size_t EDGE_FADE = 96;
 
 struct Timing {
@@ -37,9 +39,21 @@ struct Timing {
     std::size_t step_frames() const { return static_cast<std::size_t>(SAMPLE_RATE * 60 / bpm / steps_per_beat); }
     std::size_t frames() const { return step_frames() * static_cast<std::size_t>(steps_per_bar() * bars); }
     double step_s() const { return static_cast<double>(step_frames()) / SAMPLE_RATE; }
+    // An empty wrapping mix one loop long; refuses a tempo whose steps fall between samples.
+    Mix loop_mix() const {
+        if ((SAMPLE_RATE * 60) % (bpm * steps_per_beat) != 0)
+            throw std::runtime_error(std::to_string(bpm) + " bpm does not put steps on whole samples");
+        return Mix(frames(), true);
+    }
+    // The loop takes a breath before it starts over: from this step of the last bar on, no new
+    // note or hit begins, so the loop point falls among fading tails.
+    void breathe_from(Mix& mix, double step) const {
+        mix.hush_from(static_cast<std::size_t>(std::llround(at(bars - 1, step) * SAMPLE_RATE)));
+    }
     // Start time of a step counted from the top of the loop; bar and step may be fractional.
     double at(int bar, double step) const {
-        return (static_cast<double>(LEAD_IN) + (bar * steps_per_bar() + step) * static_cast<double>(step_frames())) / SAMPLE_RATE;
+        return (static_cast<double>(LEAD_IN) + (bar * steps_per_bar() + step) * static_cast<double>(step_frames())) /
+               SAMPLE_RATE;
     }
 };
 
@@ -61,9 +75,12 @@ int parse_pitch(const std::string& token) {
     if (name < 'A' || name > 'G') throw std::runtime_error("bad note '" + token + "'");
     int pitch = letters[name - 'A'];
     std::size_t i = 1;
-    if (i < token.size() && token[i] == '#') ++pitch, ++i;
-    else if (i < token.size() && token[i] == 'b') --pitch, ++i;
-    if (i >= token.size() || !std::isdigit(static_cast<unsigned char>(token[i]))) throw std::runtime_error("note needs an octave: '" + token + "'");
+    if (i < token.size() && token[i] == '#')
+        ++pitch, ++i;
+    else if (i < token.size() && token[i] == 'b')
+        --pitch, ++i;
+    if (i >= token.size() || !std::isdigit(static_cast<unsigned char>(token[i])))
+        throw std::runtime_error("note needs an octave: '" + token + "'");
     return pitch + 12 * (std::stoi(token.substr(i)) + 1);
 }
 
@@ -76,8 +93,8 @@ std::vector<Note> parse_score(const std::string& score, int steps_per_bar) {
     for (std::string token; in >> token;) {
         if (token == "|") {
             if (step - bar_start != steps_per_bar)
-                throw std::runtime_error("bar at step " + std::to_string(bar_start) + " holds " + std::to_string(step - bar_start) +
-                                         " steps");
+                throw std::runtime_error("bar at step " + std::to_string(bar_start) + " holds " +
+                                         std::to_string(step - bar_start) + " steps");
             bar_start = step;
             continue;
         }
@@ -117,12 +134,13 @@ Stereo master(const Mix& mix, const Mix::EchoSettings& echo, const Mix::ReverbSe
     return s;
 }
 
-void play_melody(Mix& mix, const Timing& tm, const Instrument& ins, const std::vector<Note>& notes, double legato, float pan,
-                 std::uint32_t seed) {
+void play_melody(Mix& mix, const Timing& tm, const Instrument& ins, const std::vector<Note>& notes, double legato,
+                 float pan, std::uint32_t seed) {
     Lcg rng(seed);
     for (const Note& n : notes) {
         const float accent = (n.step % tm.steps_per_beat == 0) ? 1.0f : 0.85f;
-        synth::note(mix, ins, tm.at(0, n.step), tm.step_s() * n.len * legato, n.midi, accent * rng.range(0.9f, 1.0f), pan);
+        synth::note(mix, ins, tm.at(0, n.step), tm.step_s() * n.len * legato, n.midi, accent * rng.range(0.9f, 1.0f),
+                    pan);
     }
 }
 
@@ -132,13 +150,11 @@ void play_melody(Mix& mix, const Timing& tm, const Instrument& ins, const std::v
 
 Stereo cirrane() {
     const Timing tm{98, 4, 4, 16};
-    Mix mix(tm.frames(), true);
-    const auto chords = parse_chords({
-        "D3 A3 C4 E4 F4", "Bb2 F3 A3 D4", "C3 G3 D4 E4", "A2 E3 G3 C4",
-        "D3 A3 C4 E4 F4", "G2 D3 F3 Bb3", "Bb2 F3 A3 D4", "A2 E3 G3 C#4",
-        "D3 A3 C4 E4 F4", "Bb2 F3 A3 D4", "C3 G3 D4 E4", "A2 E3 G3 C4",
-        "G2 D3 F3 Bb3", "Bb2 F3 A3 D4", "C3 G3 C4 E4", "A2 E3 G3 C#4",
-    });
+    Mix mix = tm.loop_mix();
+    const auto chords = parse_chords({"D3 A3 C4 E4 F4", "Bb2 F3 A3 D4", "C3 G3 D4 E4", "A2 E3 G3 C4",    //
+                                      "D3 A3 C4 E4 F4", "G2 D3 F3 Bb3", "Bb2 F3 A3 D4", "A2 E3 G3 C#4",  //
+                                      "D3 A3 C4 E4 F4", "Bb2 F3 A3 D4", "C3 G3 D4 E4", "A2 E3 G3 C4",    //
+                                      "G2 D3 F3 Bb3", "Bb2 F3 A3 D4", "C3 G3 C4 E4", "A2 E3 G3 C#4"});
     const auto melody = parse_score(
         "-/4 A4/2 D5/2 E5/6 F5/2 | D5/8 -/2 C5/2 D5/2 F5/2 | E5/6 D5/2 C5/4 G4/4 | A4/12 -/4 |"
         "-/2 A5/2 G5/2 F5/2 E5/4 D5/4 | F5/6 G5/2 Bb5/4 A5/4 | F5/8 D5/4 F5/4 | E5/12 C#5/4 |"
@@ -188,11 +204,16 @@ Stereo cirrane() {
     bass.gain = 0.34f;
 
     const int arp_order[] = {0, 1, 2, 3, 4, 3, 2, 1};
+    constexpr int BREATH = 12;
+    tm.breathe_from(mix, BREATH);
     Lcg rng(98);
     for (int bar = 0; bar < tm.bars; ++bar) {
         const std::vector<int>& chord = chords[static_cast<std::size_t>(bar)];
+        const bool last = bar == tm.bars - 1;
         std::vector<int> upper(chord.begin() + 1, chord.end());
-        for (int n : upper) synth::note(mix, pad, tm.at(bar, 0), tm.step_s() * 15.5, n, 0.8f, n % 2 ? -0.4f : 0.4f);
+        for (int n : upper)
+            synth::note(mix, pad, tm.at(bar, 0), tm.step_s() * (last ? BREATH - 1 : 15.5), n, 0.8f,
+                        n % 2 ? -0.4f : 0.4f);
 
         // Bell arpeggio in eighths, rising through the chord an octave up.
         std::vector<int> arp;
@@ -200,14 +221,15 @@ Stereo cirrane() {
         arp.push_back(upper[0] + 24);
         for (int k = 0; k < 8; ++k) {
             const int n = arp[static_cast<std::size_t>(arp_order[k]) % arp.size()];
-            synth::note(mix, bell, tm.at(bar, k * 2), tm.step_s() * 1.5, n, (k % 2 ? 0.75f : 1.0f) * rng.range(0.85f, 1.0f),
-                        k % 2 ? 0.55f : -0.55f);
+            synth::note(mix, bell, tm.at(bar, k * 2), tm.step_s() * 1.5, n,
+                        (k % 2 ? 0.75f : 1.0f) * rng.range(0.85f, 1.0f), k % 2 ? 0.55f : -0.55f);
         }
 
         int root = chord[0];
         while (root >= 48) root -= 12;
         const int bass_line[][3] = {{0, 6, 0}, {6, 2, 0}, {8, 4, 7}, {12, 2, 12}, {14, 2, 7}};
-        for (const auto& b : bass_line) synth::note(mix, bass, tm.at(bar, b[0]), tm.step_s() * b[1] * 0.9, root + b[2], 1.0f, 0);
+        for (const auto& b : bass_line)
+            synth::note(mix, bass, tm.at(bar, b[0]), tm.step_s() * b[1] * 0.9, root + b[2], 1.0f, 0);
 
         // Drums: a light intro for four bars, then the full groove.
         const bool full = bar >= 4;
@@ -222,12 +244,16 @@ Stereo cirrane() {
             synth::snare(mix, tm.at(bar, 12), 0.5f, -0.1f, 0.35f);
         }
         if (bar % 4 == 3) synth::hat(mix, tm.at(bar, 14), 0.3f, true, 0.3f);
-        if (bar == 7 || bar == 15)
-            for (int s = 13; s < 16; ++s) synth::snare(mix, tm.at(bar, s), 0.2f + 0.08f * static_cast<float>(s - 13), 0.2f, 0.35f);
+        if (bar == 7 || last) {
+            const int from = last ? BREATH - 3 : 13;
+            for (int s = 0; s < 3; ++s)
+                synth::snare(mix, tm.at(bar, from + s), 0.2f + 0.08f * static_cast<float>(s), 0.2f, 0.35f);
+        }
         if (bar == 0 || bar == 8) synth::crash(mix, tm.at(bar, 0), 0.45f, -0.3f);
     }
     const double step = tm.step_s();
-    return master(mix, {static_cast<float>(step * 3), static_cast<float>(step * 4), 0.38f, 0.45f, 0.8f}, {0.85f, 0.35f, 0.8f});
+    return master(mix, {static_cast<float>(step * 3), static_cast<float>(step * 4), 0.38f, 0.45f, 0.8f},
+                  {0.85f, 0.35f, 0.8f});
 }
 
 // ---- 2: Kobalt Run -----------------------------------------------------------------------
@@ -236,12 +262,12 @@ Stereo cirrane() {
 
 Stereo kobalt_run() {
     const Timing tm{147, 4, 4, 24};
-    Mix mix(tm.frames(), true);
-    const std::string em = "E2 B3 E4 G4", c = "C2 G3 C4 E4", d = "D2 A3 D4 F#4", am = "A1 A3 C4 E4", b = "B1 B3 D#4 F#4",
-                      bm = "B1 B3 D4 F#4";
-    const auto chords = parse_chords({em, em, c, d, em, em, am, b,  //
-                                      c, d, bm, em, c, d, b, b,     //
-                                      em, em, c, d, am, b, em, em});
+    Mix mix = tm.loop_mix();
+    const std::string em = "E2 B3 E4 G4", c = "C2 G3 C4 E4", d = "D2 A3 D4 F#4", am = "A1 A3 C4 E4",
+                      b = "B1 B3 D#4 F#4", bm = "B1 B3 D4 F#4";
+    const auto chords = parse_chords({em, em, c,  d,  em, em, am, b,  //
+                                      c,  d,  bm, em, c,  d,  b,  b,  //
+                                      em, em, c,  d,  am, b,  em, em});
     const auto melody = parse_score(
         "E5/2 E5/1 -/1 G5/2 E5/2 B5/4 A5/2 G5/2 | F#5/2 G5/2 F#5/2 E5/2 D5/4 E5/4 | C5/2 E5/2 G5/2 C6/2 B5/4 G5/4 |"
         "A5/2 F#5/2 D5/2 F#5/2 A5/4 -/4 | E5/2 E5/1 -/1 G5/2 E5/2 B5/4 D6/2 B5/2 | C6/2 B5/2 A5/2 G5/2 A5/4 B5/4 |"
@@ -298,6 +324,8 @@ Stereo kobalt_run() {
     strings.gain = 0.05f;
     strings.reverb = 0.5f;
 
+    constexpr int BREATH = 12;
+    tm.breathe_from(mix, BREATH);
     Lcg rng(147);
     for (int bar = 0; bar < tm.bars; ++bar) {
         const std::vector<int>& chord = chords[static_cast<std::size_t>(bar)];
@@ -313,8 +341,8 @@ Stereo kobalt_run() {
 
         for (int s = 0; s < 16; ++s) {
             const int n = chord[1 + static_cast<std::size_t>(s) % (chord.size() - 1)] + 12 + (s >= 8 ? 12 : 0);
-            synth::note(mix, arp, tm.at(bar, s), tm.step_s() * 0.5, n, (s % 4 == 0 ? 1.0f : 0.7f) * rng.range(0.8f, 1.0f),
-                        s % 2 ? 0.6f : -0.6f);
+            synth::note(mix, arp, tm.at(bar, s), tm.step_s() * 0.5, n,
+                        (s % 4 == 0 ? 1.0f : 0.7f) * rng.range(0.8f, 1.0f), s % 2 ? 0.6f : -0.6f);
         }
         if (middle)
             for (std::size_t k = 1; k < chord.size(); ++k)
@@ -326,15 +354,21 @@ Stereo kobalt_run() {
         synth::snare(mix, tm.at(bar, 12), 0.65f);
         for (int s = 0; s < 16; ++s) {
             const float v = s % 4 == 2 ? 0.55f : s % 2 ? 0.22f : 0.35f;
-            if (s == 14 && bar % 2 == 1) synth::hat(mix, tm.at(bar, s), 0.5f, true, 0.25f);
-            else synth::hat(mix, tm.at(bar, s), v * rng.range(0.85f, 1.0f), false, 0.25f);
+            if (s == 14 && bar % 2 == 1)
+                synth::hat(mix, tm.at(bar, s), 0.5f, true, 0.25f);
+            else
+                synth::hat(mix, tm.at(bar, s), v * rng.range(0.85f, 1.0f), false, 0.25f);
         }
-        if (turn)
-            for (int s = 12; s < 16; ++s) synth::snare(mix, tm.at(bar, s), 0.45f + 0.12f * static_cast<float>(s - 12), 0.15f);
+        if (turn) {
+            const int from = bar == tm.bars - 1 ? BREATH - 4 : 12;
+            for (int s = 0; s < 4; ++s)
+                synth::snare(mix, tm.at(bar, from + s), 0.45f + 0.12f * static_cast<float>(s), 0.15f);
+        }
         if (bar % 8 == 0) synth::crash(mix, tm.at(bar, 0), 0.8f, 0.35f);
     }
     const double step = tm.step_s();
-    return master(mix, {static_cast<float>(step * 3), static_cast<float>(step * 2), 0.3f, 0.5f, 0.6f}, {0.6f, 0.4f, 0.6f});
+    return master(mix, {static_cast<float>(step * 3), static_cast<float>(step * 2), 0.3f, 0.5f, 0.6f},
+                  {0.6f, 0.4f, 0.6f});
 }
 
 // ---- 3: Ferro ----------------------------------------------------------------------------
@@ -343,9 +377,9 @@ Stereo kobalt_run() {
 
 Stereo ferro() {
     const Timing tm{105, 3, 4, 16};
-    Mix mix(tm.frames(), true);
-    const std::string cm = "C2 G3 C4 Eb4", db = "Db2 Ab3 Db4 F4", fm = "F1 F3 Ab3 C4", ab = "Ab1 Ab3 C4 Eb4", g = "G1 G3 B3 D4",
-                      bb = "Bb1 F3 Bb3 D4";
+    Mix mix = tm.loop_mix();
+    const std::string cm = "C2 G3 C4 Eb4", db = "Db2 Ab3 Db4 F4", fm = "F1 F3 Ab3 C4", ab = "Ab1 Ab3 C4 Eb4",
+                      g = "G1 G3 B3 D4", bb = "Bb1 F3 Bb3 D4";
     const auto chords = parse_chords({cm, cm, db, cm, fm, ab, g, g, cm, db, bb, ab, fm, db, g, g});
     const auto melody = parse_score(
         "C5/3 Eb5/2 G5/1 F5/3 Eb5/3 | D5/2 Eb5/1 C5/9 | Db5/3 F5/2 Ab5/1 G5/3 F5/3 | Eb5/6 -/3 G4/3 |"
@@ -393,14 +427,18 @@ Stereo ferro() {
     stab.reverb = 0.35f;
     stab.echo = 0.25f;
 
+    constexpr int BREATH = 9;
+    tm.breathe_from(mix, BREATH);
     Lcg rng(105);
     // (step, length, interval above the root), on the triplet grid.
-    const int bass_line[][3] = {{0, 2, 0}, {2, 1, 0}, {3, 1, 12}, {5, 1, 0}, {6, 2, 0}, {8, 1, 0}, {9, 1, 10}, {11, 1, 7}};
+    const int bass_line[][3] = {{0, 2, 0}, {2, 1, 0}, {3, 1, 12}, {5, 1, 0},
+                                {6, 2, 0}, {8, 1, 0}, {9, 1, 10}, {11, 1, 7}};
     for (int bar = 0; bar < tm.bars; ++bar) {
         const std::vector<int>& chord = chords[static_cast<std::size_t>(bar)];
         const bool second_half = bar >= 8;
         for (const auto& b : bass_line)
-            synth::note(mix, bass, tm.at(bar, b[0]), tm.step_s() * b[1] * 0.8, chord[0] + b[2], b[0] % 3 == 0 ? 1.0f : 0.75f, 0);
+            synth::note(mix, bass, tm.at(bar, b[0]), tm.step_s() * b[1] * 0.8, chord[0] + b[2],
+                        b[0] % 3 == 0 ? 1.0f : 0.75f, 0);
 
         // Off-beat chord stabs on the shuffle's last triplet.
         for (int s : {2, 8})
@@ -419,15 +457,21 @@ Stereo ferro() {
             synth::clap(mix, tm.at(bar, s), 0.7f, 0.1f);
         }
         for (int s : {0, 2, 3, 5, 6, 8, 9, 11}) {
-            if (s == 8 && bar % 2 == 0) synth::hat(mix, tm.at(bar, s), 0.45f, true, -0.25f);
-            else synth::hat(mix, tm.at(bar, s), (s % 3 == 0 ? 0.42f : 0.26f) * rng.range(0.85f, 1.0f), false, -0.25f);
+            if (s == 8 && bar % 2 == 0)
+                synth::hat(mix, tm.at(bar, s), 0.45f, true, -0.25f);
+            else
+                synth::hat(mix, tm.at(bar, s), (s % 3 == 0 ? 0.42f : 0.26f) * rng.range(0.85f, 1.0f), false, -0.25f);
         }
-        if (bar % 8 == 7)
-            for (int s = 6; s < 12; ++s) synth::snare(mix, tm.at(bar, s), 0.35f + 0.08f * static_cast<float>(s - 6), 0.1f, 0.3f);
+        if (bar % 8 == 7) {
+            const int from = bar == tm.bars - 1 ? BREATH - 5 : 6;
+            for (int s = 0; s < 5; ++s)
+                synth::snare(mix, tm.at(bar, from + s), 0.35f + 0.1f * static_cast<float>(s), 0.1f, 0.3f);
+        }
         if (bar % 8 == 0) synth::crash(mix, tm.at(bar, 0), 0.7f, -0.3f);
     }
     const double step = tm.step_s();
-    return master(mix, {static_cast<float>(step * 2), static_cast<float>(step * 3), 0.3f, 0.45f, 0.6f}, {0.75f, 0.45f, 0.7f});
+    return master(mix, {static_cast<float>(step * 2), static_cast<float>(step * 3), 0.3f, 0.45f, 0.6f},
+                  {0.75f, 0.45f, 0.7f});
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ Placed polygon_mask(std::vector<Point> poly, int margin = 2) {
     Placed out;
     out.ox = static_cast<int>(std::floor(x0)) - margin;
     out.oy = static_cast<int>(std::floor(y0)) - margin;
-    out.mask = Mask(static_cast<int>(std::ceil(x1)) + margin - out.ox, static_cast<int>(std::ceil(y1)) + margin - out.oy);
+    out.mask =
+        Mask(static_cast<int>(std::ceil(x1)) + margin - out.ox, static_cast<int>(std::ceil(y1)) + margin - out.oy);
     for (Point& p : poly) {
         p.x -= static_cast<float>(out.ox);
         p.y -= static_cast<float>(out.oy);
@@ -74,8 +75,8 @@ Placed polygon_mask(std::vector<Point> poly, int margin = 2) {
 float ceiling_at(float x) {
     float y = 58 + 34 * fractal_noise(x / 90.0f, 0.5f, 11) - 12;
     // Stalactites: narrow hanging cones.
-    const float tips[][3] = {{38, 70, 9}, {132, 52, 11}, {205, 88, 8}, {300, 40, 7},
-                             {392, 64, 10}, {455, 96, 9}, {548, 58, 12}, {610, 80, 8}};
+    const float tips[][3] = {{38, 70, 9},   {132, 52, 11}, {205, 88, 8},  {300, 40, 7},
+                             {392, 64, 10}, {455, 96, 9},  {548, 58, 12}, {610, 80, 8}};
     for (const auto& t : tips) {
         const float d = std::abs(x - t[0]) / t[2];
         if (d < 1.0f) y = std::max(y, 40 + t[1] * (1.0f - d) * (1.0f - d * 0.35f));
@@ -143,17 +144,17 @@ void paint_rock(Canvas& c) {
 // ---- crystals ----------------------------------------------------------------------------
 
 struct Crystal {
-    float x, y;      // base, buried in the rock
-    float angle;     // growth direction in degrees, 0 = right, -90 = up
+    float x, y;   // base, buried in the rock
+    float angle;  // growth direction in degrees, 0 = right, -90 = up
     float length, width;
     std::uint32_t colour;
 };
 
 void paint_crystal(Canvas& c, Mask& glow_r, Mask& glow_g, Mask& glow_b, const Crystal& k) {
     const float a = k.angle * PI / 180.0f;
-    const float ax = std::cos(a), ay = std::sin(a);   // along the crystal
-    const float px = -ay, py = ax;                     // across it
-    auto at = [&](float u, float v) {                  // u across (-1..1), v along (pixels)
+    const float ax = std::cos(a), ay = std::sin(a);  // along the crystal
+    const float px = -ay, py = ax;                   // across it
+    auto at = [&](float u, float v) {                // u across (-1..1), v along (pixels)
         return Point{k.x + px * u * k.width * 0.5f + ax * v, k.y + py * u * k.width * 0.5f + ay * v};
     };
     const float shoulder = k.length - k.width * 0.9f;
@@ -178,11 +179,11 @@ void paint_crystal(Canvas& c, Mask& glow_r, Mask& glow_g, Mask& glow_b, const Cr
         Placed p = polygon_mask(f.poly);
         // The base fades into the rock it grows out of.
         for (int y = 0; y < p.mask.h; ++y)
-            for (int x = 0; x < p.mask.w; ++x) p.mask.at(x, y) *= std::clamp(along_at(p.ox + x, p.oy + y) * 4.0f, 0.0f, 1.0f);
+            for (int x = 0; x < p.mask.w; ++x)
+                p.mask.at(x, y) *= std::clamp(along_at(p.ox + x, p.oy + y) * 4.0f, 0.0f, 1.0f);
         // Brighter toward the tip, as if lit from within.
-        composite(c, p.mask, p.ox, p.oy, 0.92f, [&](int x, int y) {
-            return f.colour * (0.65f + 0.6f * std::clamp(along_at(x, y), 0.0f, 1.0f));
-        });
+        composite(c, p.mask, p.ox, p.oy, 0.92f,
+                  [&](int x, int y) { return f.colour * (0.65f + 0.6f * std::clamp(along_at(x, y), 0.0f, 1.0f)); });
         for (int y = 0; y < p.mask.h; ++y)
             for (int x = 0; x < p.mask.w; ++x) {
                 const int gx = p.ox + x, gy = p.oy + y;
@@ -202,18 +203,28 @@ void paint_crystal(Canvas& c, Mask& glow_r, Mask& glow_g, Mask& glow_b, const Cr
 void paint_crystals(Canvas& c) {
     const std::vector<Crystal> crystals = {
         // Bottom left: a cyan cluster fanning out of the floor.
-        {88, 452, -108, 120, 30, 0x38C8F0}, {112, 456, -84, 150, 34, 0x46D8FF}, {60, 448, -126, 82, 24, 0x2A90E0},
-        {140, 458, -60, 92, 26, 0x30B0F0}, {36, 446, -142, 56, 20, 0x5CE0FF},
+        {88, 452, -108, 120, 30, 0x38C8F0},
+        {112, 456, -84, 150, 34, 0x46D8FF},
+        {60, 448, -126, 82, 24, 0x2A90E0},
+        {140, 458, -60, 92, 26, 0x30B0F0},
+        {36, 446, -142, 56, 20, 0x5CE0FF},
         // Bottom right: magenta.
-        {522, 458, -122, 74, 22, 0xB838B0}, {548, 454, -98, 128, 32, 0xE048C8}, {574, 452, -76, 104, 28, 0xF070E0},
+        {522, 458, -122, 74, 22, 0xB838B0},
+        {548, 454, -98, 128, 32, 0xE048C8},
+        {574, 452, -76, 104, 28, 0xF070E0},
         {604, 450, -54, 66, 22, 0xD050D8},
         // Hanging from the ceiling: green.
-        {470, 40, 96, 70, 22, 0x50E890}, {492, 36, 62, 52, 18, 0x38C878}, {446, 42, 122, 46, 16, 0x68F0A0},
+        {470, 40, 96, 70, 22, 0x50E890},
+        {492, 36, 62, 52, 18, 0x38C878},
+        {446, 42, 122, 46, 16, 0x68F0A0},
         // On the left wall: amber.
-        {20, 250, -18, 60, 20, 0xF0A040}, {18, 282, 12, 44, 16, 0xE08830},
+        {20, 250, -18, 60, 20, 0xF0A040},
+        {18, 282, 12, 44, 16, 0xE08830},
         // Small ones on the right wall and in the floor.
-        {626, 200, 196, 48, 16, 0x8070F0}, {630, 226, 168, 34, 12, 0x9A88FF},
-        {300, 470, -92, 36, 14, 0x46C0F0}, {318, 472, -70, 26, 11, 0x70D8FF},
+        {626, 200, 196, 48, 16, 0x8070F0},
+        {630, 226, 168, 34, 12, 0x9A88FF},
+        {300, 470, -92, 36, 14, 0x46C0F0},
+        {318, 472, -70, 26, 11, 0x70D8FF},
         {186, 40, 86, 34, 13, 0xC060E0},
     };
     Mask gr(W, H), gg(W, H), gb(W, H);
@@ -243,7 +254,8 @@ void paint_sparkles(Canvas& c) {
                 if (cx < 0 || cy < 0 || cx >= W || cy >= H) continue;
                 const float ax = static_cast<float>(std::abs(x)), ay = static_cast<float>(std::abs(y));
                 // A four-pointed star: thin arms plus a soft core.
-                const float arms = std::max(std::exp(-ay * 1.6f) * (1 - ax / size), std::exp(-ax * 1.6f) * (1 - ay / size));
+                const float arms =
+                    std::max(std::exp(-ay * 1.6f) * (1 - ax / size), std::exp(-ax * 1.6f) * (1 - ay / size));
                 const float core = std::exp(-(ax * ax + ay * ay) / 2.0f);
                 c.at(cx, cy) = c.at(cx, cy) + tint * (bright * std::max(0.0f, std::max(arms, core)));
             }
