@@ -2,6 +2,7 @@
 
 #include "app/assets.h"
 #include "app/loops.h"
+#include "platform/event_recorder.h"
 #include "render/canvas.h"
 #include "sim/game_state.h"
 
@@ -19,6 +20,8 @@ int game_main(int /*argc*/, char** /*argv*/) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
         std::exit(1);
     }
+    // KROMBLIX_RECORD=path writes the session as a replay (platform/event_recorder.h).
+    if (const char* record = std::getenv("KROMBLIX_RECORD"); record && *record) start_event_recording(record);
     if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) < 0)
         std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", SDL_GetError());
     std::atexit(SDL_Quit);

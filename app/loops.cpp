@@ -101,7 +101,7 @@ void game_frame() {
     draw_status_bar(remaining_seconds);
     game.frame_clock += 100;
     for (int j = 0; j <= 12; ++j) draw_orbit_spark(j);
-    plat_frame_shown(FrameKind::game);
+    plat_frame_shown(FrameKind::cave);
     present_screen();
 }
 

@@ -10,7 +10,7 @@
 enum class SoundId { rock, diamond, collect, blast };
 
 // What kind of picture was just put on the window.
-enum class FrameKind { title, game, death, game_over, congrats };
+enum class FrameKind { title, cave, death, game_over, congrats };
 
 struct PlatformHooks {
     std::uint32_t (*ticks)() = nullptr;                 // default SDL_GetTicks

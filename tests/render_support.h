@@ -2,7 +2,7 @@
 // counter of rand() draws.
 #pragma once
 
-// Before the game record: the platform's FrameKind::game would otherwise trip -Wshadow.
+// Before the game record: the platform's FrameKind::cave would otherwise trip -Wshadow.
 #include "tests/support/test_env.h"
 #include "tests/support/test_media.h"
 

@@ -26,7 +26,7 @@ protected:
         now_ms = 1000;
         load_cave();
     }
-    int game_frames() const { return static_cast<int>(std::count(frames.begin(), frames.end(), FrameKind::game)); }
+    int game_frames() const { return static_cast<int>(std::count(frames.begin(), frames.end(), FrameKind::cave)); }
     test_env::ScratchDir scratch;
 };
 

@@ -1,0 +1,37 @@
+// Recording a session as a replay, and the replay format's event lines.
+//
+// A replay is a plain text file of timed events, one a line: "<ms> down <KEY>", "<ms> up <KEY>"
+// or "<ms> quit" (a window close), with KEY one of SPACE, ESC, UP, DOWN, LEFT, RIGHT or a digit.
+// The game writes one when KROMBLIX_RECORD names a file; kromblix-replay plays it back.
+//
+// While recording, the game runs on a game clock that advances only through its own sleeps,
+// the clock the replay runner gives it, and the sleeps are stretched or shortened to keep that
+// clock in step with real time. Each event is stamped with the game clock of the poll that took
+// it, and an event that arrives after a poll at some tick came back empty is held until the clock
+// moves on: so the runner, which hands out an event at the first poll at or after its tick, gives
+// every event to the same poll the recorded game took it in, and plays the session back exactly.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// A game that polls this many times in a row at one tick without sleeping and without an event
+// has its clock moved on by 1 ms, so a loop that waits without sleeping cannot stall a clock that
+// only sleeps move. The runner applies the same rule.
+constexpr int REPLAY_SPIN_POLLS = 1000;
+
+// The replay name of a key ("SPACE", "LEFT", "7", ...), or nullptr for a key the format lacks.
+const char* replay_key_name(SDLKey key);
+// The key of a replay name, case-insensitive; false for an unknown name.
+bool replay_key_from_name(std::string_view name, SDLKey& key);
+
+// Formats one event line ("1234 down LEFT\n") into out; false (and nothing written) for an event
+// the format does not hold: other event types and keys outside the format.
+bool format_replay_event(const SDL_Event& event, std::uint32_t tick, char* out, std::size_t size);
+
+// Opens path for writing and installs the recording clock and event hooks. On failure prints a
+// warning to the standard error stream and leaves the hooks as they were.
+bool start_event_recording(const char* path);

@@ -1,0 +1,250 @@
+// kromblix-replay: runs the real game, title and game loops, on SDL's dummy video and audio
+// drivers and a virtual millisecond clock that only the game's own sleeps move, driven by a
+// replay of timed key events. Writes a frame record and, on request, screenshots.
+// docs/replays.md describes the replay and record formats.
+#include "app/game_main.h"
+#include "platform/event_recorder.h"
+#include "platform/platform.h"
+#include "sim/game_state.h"
+#include "tools/replay/frame_record.h"
+#include "tools/replay/png_io.h"
+#include "tools/replay/replay_file.h"
+#include "tools/replay/screenshots.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t DEFAULT_TAIL_MS = 5000;  // after the last event, when nothing ends the run
+constexpr std::uint32_t GIVE_UP_MS = 60000;      // after the end, a game that has not returned is stuck
+
+constexpr const char* USAGE =
+    "usage: kromblix-replay [options] REPLAY\n"
+    "Runs the game in a directory of caves and data files, driven by the replay's timed events,\n"
+    "on a virtual clock, and writes a record of every frame shown.\n"
+    "  -C, --dir DIR       run in DIR (default: the current directory)\n"
+    "  -o, --record FILE   write the frame record to FILE (default: standard output)\n"
+    "      --until MS      close the window once the virtual clock passes MS\n"
+    "                      (default: the replay's own quit, or 5000 ms after its last event)\n"
+    "      --shots LIST    write these frames as PNG files: all, N, N-M, KIND, KIND:N, KIND:N-M,\n"
+    "                      separated by commas; kinds: title game death game_over congrats\n"
+    "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
+    "The exit status is the game's.\n";
+
+struct Options {
+    fs::path dir = ".";
+    fs::path record;  // empty: standard output
+    fs::path replay;
+    fs::path shot_dir = ".";
+    bool has_until = false;
+    std::uint32_t until = 0;
+    replay::ShotSelection shots;
+};
+
+struct Runner {
+    std::vector<replay::ReplayEvent> events;
+    std::size_t next = 0;
+    std::uint32_t now = 0;
+    std::uint32_t end_tick = 0;  // deliver a window close once the clock passes it
+    bool forced_end = false;
+    bool quit_sent = false;
+    std::uint32_t give_up_tick = 0;
+    int empty_polls = 0;
+
+    std::FILE* record = nullptr;
+    std::vector<replay::SoundStart> sounds;
+    int frames = 0;
+    std::array<int, 5> frames_of_kind{};
+    replay::ShotSelection shots;
+    fs::path shot_dir;
+    bool shot_failed = false;
+};
+
+Runner runner;
+
+void advance(std::uint32_t ms) {
+    runner.now += ms;
+    runner.empty_polls = 0;
+    if (runner.now > runner.give_up_tick) {
+        std::fflush(runner.record);
+        std::fprintf(stderr, "kromblix-replay: the game has not returned %u ms after the end of the replay\n",
+                     static_cast<unsigned>(GIVE_UP_MS));
+        std::exit(3);
+    }
+}
+
+std::uint32_t virtual_ticks() { return runner.now; }
+
+void virtual_delay(std::uint32_t ms) { advance(ms); }
+
+// The replay's due events first, in file order; then, past the end, one window close.
+int replay_poll(SDL_Event* event) {
+    if (runner.next < runner.events.size()) {
+        const replay::ReplayEvent& due = runner.events[runner.next];
+        if (due.tick <= runner.now && (!runner.forced_end || due.tick <= runner.end_tick)) {
+            *event = replay::to_sdl_event(due);
+            ++runner.next;
+            return 1;
+        }
+    }
+    if (runner.forced_end && !runner.quit_sent && runner.now > runner.end_tick) {
+        runner.quit_sent = true;
+        *event = SDL_Event{};
+        event->type = SDL_QUIT;
+        return 1;
+    }
+    // Same rule as the recording game: a loop that polls without sleeping still moves the clock.
+    if (++runner.empty_polls >= REPLAY_SPIN_POLLS) advance(1);
+    return 0;
+}
+
+void record_sound(int channel, SoundId sound) { runner.sounds.push_back({channel, sound}); }
+
+void frame_shown(FrameKind kind) {
+    const int number = ++runner.frames;
+    const int of_kind = ++runner.frames_of_kind[static_cast<std::size_t>(kind)];
+    std::string shot;
+    if (game.screen && replay::shot_wanted(runner.shots, number, kind, of_kind)) {
+        shot = replay::shot_file_name(number, kind);
+        std::string error;
+        if (!replay::write_png((runner.shot_dir / shot).string(), game.screen, error)) {
+            std::fprintf(stderr, "kromblix-replay: %s\n", error.c_str());
+            runner.shot_failed = true;
+            shot.clear();
+        }
+    }
+    replay::write_frame_block(runner.record, number, kind, runner.now, game, runner.sounds,
+                              shot.empty() ? nullptr : shot.c_str());
+    runner.sounds.clear();
+}
+
+bool parse_ms(std::string_view text, std::uint32_t& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && ec == std::errc{} && end == text.data() + text.size() && value <= 0x7fffffffu;
+}
+
+[[noreturn]] void usage_error(const std::string& message) {
+    std::fprintf(stderr, "kromblix-replay: %s\n%s", message.c_str(), USAGE);
+    std::exit(2);
+}
+
+Options parse_options(int argc, char** argv) {
+    Options options;
+    bool has_replay = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::string_view {
+            if (i + 1 >= argc) usage_error(std::string(arg) + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(USAGE, stdout);
+            std::exit(0);
+        } else if (arg == "-C" || arg == "--dir") {
+            options.dir = value();
+        } else if (arg == "-o" || arg == "--record") {
+            const std::string_view v = value();
+            options.record = v == "-" ? fs::path{} : fs::path(v);
+        } else if (arg == "--until") {
+            const std::string_view v = value();
+            if (!parse_ms(v, options.until)) usage_error("--until takes a time in ms, not \"" + std::string(v) + "\"");
+            options.has_until = true;
+        } else if (arg == "--shots") {
+            std::string error;
+            if (!replay::parse_shot_selection(value(), options.shots, error)) usage_error(error);
+        } else if (arg == "--shot-dir") {
+            options.shot_dir = value();
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            usage_error("unknown option " + std::string(arg));
+        } else if (has_replay) {
+            usage_error("one replay at a time");
+        } else {
+            options.replay = arg;
+            has_replay = true;
+        }
+    }
+    if (!has_replay) usage_error("no replay given");
+    return options;
+}
+
+// The record goes to standard output unless a file is named; the game's own messages, which it
+// prints on standard output, are then sent to the standard error stream so the record stays clean.
+std::FILE* open_record(const fs::path& path) {
+    if (!path.empty()) {
+        std::FILE* file = std::fopen(path.c_str(), "w");
+        if (!file) usage_error("cannot write the record to \"" + path.string() + "\"");
+        return file;
+    }
+    std::fflush(stdout);
+    const int record_fd = ::dup(STDOUT_FILENO);
+    std::FILE* file = record_fd >= 0 ? ::fdopen(record_fd, "w") : nullptr;
+    if (!file || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) usage_error("cannot set up the record on standard output");
+    return file;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options = parse_options(argc, argv);
+
+    replay::Replay parsed = replay::read_replay_file(options.replay.string());
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "kromblix-replay: %s: %s\n", options.replay.c_str(), parsed.error.c_str());
+        return 2;
+    }
+    runner.events = std::move(parsed.events);
+
+    // The end: the time given, else the replay's own window close, else a while after its last event.
+    std::uint32_t last = runner.events.empty() ? 0 : runner.events.back().tick;
+    bool closes = false;
+    for (const replay::ReplayEvent& e : runner.events) closes = closes || e.kind == replay::EventKind::quit;
+    if (options.has_until) {
+        runner.forced_end = true;
+        runner.end_tick = options.until;
+    } else if (!closes) {
+        runner.forced_end = true;
+        runner.end_tick = last + DEFAULT_TAIL_MS;
+    }
+    runner.give_up_tick = (runner.forced_end ? runner.end_tick : last) + GIVE_UP_MS;
+
+    std::error_code ec;
+    runner.shot_dir = fs::absolute(options.shot_dir);
+    if (!options.shots.items.empty()) {
+        fs::create_directories(runner.shot_dir, ec);
+        if (ec) usage_error("cannot make the screenshot directory \"" + runner.shot_dir.string() + "\"");
+    }
+    runner.shots = options.shots;
+    runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
+    runner.sounds.reserve(64);
+
+    fs::current_path(options.dir, ec);
+    if (ec) usage_error("cannot change into \"" + options.dir.string() + "\": " + ec.message());
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ::unsetenv("KROMBLIX_RECORD");  // the runner's clock and events, not the recorder's
+
+    PlatformHooks hooks;
+    hooks.ticks = virtual_ticks;
+    hooks.delay = virtual_delay;
+    hooks.play = record_sound;
+    hooks.poll_event = replay_poll;
+    hooks.frame_shown = frame_shown;
+    set_platform_hooks(hooks);
+
+    const int status = game_main(0, nullptr);
+
+    replay::write_exit_block(runner.record, status, runner.now, runner.sounds);
+    std::fclose(runner.record);
+    if (runner.shot_failed) std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
+    return status;
+}

@@ -1,0 +1,126 @@
+#include "tools/replay/replay_file.h"
+
+#include "platform/event_recorder.h"
+
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+namespace replay {
+
+namespace {
+
+bool same_word(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Splits a line into its words, up to the comment; at most four are kept (one more than a line
+// may hold, so that a line with too many is recognised).
+int split_words(std::string_view line, std::string_view (&words)[4]) {
+    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+    int count = 0;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i == line.size()) break;
+        std::size_t end = i;
+        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+        if (count < 4) words[count] = line.substr(i, end - i);
+        ++count;
+        i = end;
+    }
+    return count;
+}
+
+bool parse_ms(std::string_view word, std::uint64_t& value) {
+    if (word.empty()) return false;
+    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return ec == std::errc{} && end == word.data() + word.size();
+}
+
+}  // namespace
+
+Replay parse_replay(std::string_view text) {
+    Replay result;
+    std::uint64_t previous = 0;
+    int line_number = 0;
+    auto fail = [&](const std::string& message) {
+        result.events.clear();
+        result.error = "line " + std::to_string(line_number) + ": " + message;
+        return result;
+    };
+    while (!text.empty()) {
+        ++line_number;
+        const std::size_t newline = text.find('\n');
+        const std::string_view line = text.substr(0, newline);
+        text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
+
+        std::string_view words[4];
+        const int count = split_words(line, words);
+        if (count == 0) continue;
+
+        ReplayEvent event;
+        event.line = line_number;
+        const bool relative = words[0].front() == '+';
+        std::uint64_t ms = 0;
+        if (!parse_ms(relative ? words[0].substr(1) : words[0], ms))
+            return fail("\"" + std::string(words[0]) + "\" is not a time in ms (N or +N)");
+        if (relative) ms += previous;
+        if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
+        if (ms < previous)
+            return fail("time " + std::to_string(ms) + " comes before the previous event's " + std::to_string(previous));
+        event.tick = static_cast<std::uint32_t>(ms);
+
+        if (count < 2) return fail("an event needs a kind: down, up or quit");
+        if (same_word(words[1], "quit")) {
+            if (count != 2) return fail("quit takes no key");
+            event.kind = EventKind::quit;
+        } else if (same_word(words[1], "down") || same_word(words[1], "up")) {
+            event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
+            if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
+            if (!replay_key_from_name(words[2], event.key))
+                return fail("unknown key \"" + std::string(words[2]) +
+                            "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
+        } else {
+            return fail("unknown event \"" + std::string(words[1]) + "\" (down, up or quit)");
+        }
+        previous = ms;
+        result.events.push_back(event);
+    }
+    return result;
+}
+
+Replay read_replay_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Replay failed;
+        failed.error = "cannot read replay \"" + path + "\"";
+        return failed;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parse_replay(text.str());
+}
+
+SDL_Event to_sdl_event(const ReplayEvent& event) {
+    SDL_Event sdl{};
+    switch (event.kind) {
+    case EventKind::quit: sdl.type = SDL_QUIT; break;
+    case EventKind::key_down:
+    case EventKind::key_up:
+        sdl.type = event.kind == EventKind::key_down ? SDL_KEYDOWN : SDL_KEYUP;
+        sdl.key.type = sdl.type;
+        sdl.key.state = event.kind == EventKind::key_down ? SDL_PRESSED : SDL_RELEASED;
+        sdl.key.keysym.sym = event.key;
+        break;
+    }
+    return sdl;
+}
+
+}  // namespace replay

@@ -1,0 +1,37 @@
+// Reading replays: plain text files of timed key events and window closes.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace replay {
+
+enum class EventKind { key_down, key_up, quit };
+
+struct ReplayEvent {
+    std::uint32_t tick = 0;  // virtual millisecond at or after which the game polls it
+    EventKind kind = EventKind::quit;
+    SDLKey key = SDLK_UNKNOWN;  // for key events
+    int line = 0;               // line in the replay file, for messages
+};
+
+struct Replay {
+    std::vector<ReplayEvent> events;  // in file order, ticks never decreasing
+    std::string error;                // "line N: ..." when the text is not a replay; empty otherwise
+};
+
+// Parses a replay. Each line is "TIME down KEY", "TIME up KEY" or "TIME quit"; TIME is a
+// millisecond count, or "+N" for N ms after the previous event. '#' starts a comment; blank
+// lines are skipped. Words are case-insensitive.
+Replay parse_replay(std::string_view text);
+// Reads and parses a file; a file that cannot be read gives an error naming it.
+Replay read_replay_file(const std::string& path);
+
+// The SDL event the game polls for an event of the replay.
+SDL_Event to_sdl_event(const ReplayEvent& event);
+
+}  // namespace replay
