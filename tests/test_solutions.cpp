@@ -1,0 +1,273 @@
+// Cave solutions: the move strings and the replays made of them, and every shipped solution
+// played by kromblix-replay, each from a fresh start of its cave and all of them in one game.
+#include "tools/solution/moves.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using solution::Moves;
+
+constexpr int CAVES = 20;
+const fs::path DATA = fs::path(KROMBLIX_SOURCE_DIR) / "data";
+const fs::path SOLUTIONS = DATA / "solutions";
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+Moves moves_of(const std::string& text) {
+    const solution::ParsedMoves parsed = solution::parse_moves(text);
+    EXPECT_EQ(parsed.error, "");
+    return parsed.moves;
+}
+
+// ---- move strings and replays ----------------------------------------------------------
+
+TEST(SolutionMoves, LettersCountsBlanksAndComments) {
+    EXPECT_EQ(moves_of(".. R3 ; three right\n  D\tU2 L .2\n"), Moves({'.', '.', 'R', 'R', 'R', 'D', 'U', 'U', 'L', '.', '.'}));
+    EXPECT_EQ(moves_of("R12").size(), 12u);
+    EXPECT_TRUE(moves_of("; nothing but a comment").empty());
+}
+
+TEST(SolutionMoves, FaultsNameTheirLine) {
+    EXPECT_EQ(solution::parse_moves("..\nR2\nr3\n").error,
+              "line 3: 'r' is not a move (U D L R or . for no key, each with an optional count)");
+    EXPECT_EQ(solution::parse_moves("R2 L0").error, "line 1: a count of 0 after 'L'");
+    EXPECT_EQ(solution::parse_moves("\n\nU9999999").error, "line 3: count too large");
+}
+
+TEST(SolutionMoves, SolutionStartsWithTwoWaitsAndMovesAfterThem) {
+    EXPECT_EQ(solution::check_solution(moves_of(".. R")), "");
+    EXPECT_EQ(solution::check_solution(moves_of(". R2")), "a solution starts with two waits (\"..\")");
+    EXPECT_EQ(solution::check_solution(moves_of("R3")), "a solution starts with two waits (\"..\")");
+    EXPECT_EQ(solution::check_solution(moves_of("..")), "a solution holds two waits and at least one more step");
+}
+
+TEST(SolutionMoves, StepTicksFollowTheGamesClocks) {
+    const auto ticks = solution::step_ticks({moves_of(".. R2"), moves_of(".. D U")});
+    ASSERT_EQ(ticks.size(), 2u);
+    // SPACE at 1000 loads the first cave; its steps run one per frame from 1001.
+    EXPECT_EQ(ticks[0], std::vector<unsigned>({1001, 1101, 1201, 1301}));
+    // The last step's frame loads the next cave at 1301 and sets the next frame 100 ms on; that
+    // frame, at 1402, runs two steps, and one step per frame follows.
+    EXPECT_EQ(ticks[1], std::vector<unsigned>({1402, 1402, 1502, 1602}));
+}
+
+TEST(SolutionMoves, ReplayPressesEachKeyFiftyMillisecondsBeforeItsStep) {
+    const std::string replay = solution::build_replay({moves_of(".. R2 .")}, "# test\n");
+    EXPECT_EQ(replay,
+              "# test\n"
+              "1000 down SPACE\n"
+              "1010 up SPACE\n"
+              "1151 down RIGHT\n"
+              "1351 up RIGHT\n"
+              "1901 quit\n");
+}
+
+TEST(SolutionMoves, ReplayLetsGoOfKeysAtTheEndOfEachCave) {
+    const std::string replay = solution::build_replay({moves_of(".. L D"), moves_of(".. U")});
+    EXPECT_EQ(replay,
+              "1000 down SPACE\n"
+              "1010 up SPACE\n"
+              "# cave 0 of the run\n"
+              "1151 down LEFT\n"
+              "1251 up LEFT\n"
+              "1251 down DOWN\n"
+              "1311 up DOWN\n"
+              "# cave 1 of the run\n"
+              "1452 down UP\n"
+              "1512 up UP\n"
+              "2002 quit\n");
+}
+
+// ---- the shipped solutions, played -------------------------------------------------------
+
+// One block of the frame record that kromblix-replay writes.
+struct Frame {
+    std::string kind;
+    std::map<std::string, std::string> fields;
+    std::vector<std::string> grid;
+    int get(const std::string& name) const { return std::stoi(fields.at(name)); }
+};
+
+std::vector<Frame> parse_record(const std::string& text) {
+    std::vector<Frame> frames;
+    const std::vector<std::string> lines = lines_of(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::istringstream words(lines[i]);
+        std::string head;
+        words >> head;
+        if (head == "frame") {
+            frames.emplace_back();
+            int number = 0;
+            words >> number >> frames.back().kind;
+        } else if (head == "exit") {
+            frames.emplace_back();
+            frames.back().kind = "exit";
+            words >> frames.back().fields["status"];
+        } else if (head == "grid" && !frames.empty()) {
+            for (int y = 0; y < 20 && i + 1 < lines.size(); ++y) frames.back().grid.push_back(lines[++i]);
+        } else if (!head.empty() && !frames.empty() && lines[i].size() > head.size()) {
+            frames.back().fields[head] = lines[i].substr(head.size() + 1);
+        }
+    }
+    return frames;
+}
+
+std::vector<std::string> cave_rows(int n) { return lines_of(slurp(DATA / ("level" + std::to_string(n) + ".txt"))); }
+
+Moves solution_moves(int n) {
+    const fs::path file = SOLUTIONS / ("level" + std::to_string(n) + ".moves");
+    const solution::ParsedMoves parsed = solution::parse_moves(slurp(file));
+    EXPECT_EQ(parsed.error, "") << file;
+    EXPECT_EQ(solution::check_solution(parsed.moves), "") << file;
+    return parsed.moves;
+}
+
+// A scratch run directory with the generated media; the caves are put in by each test.
+class CaveSolutions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+        for (char& c : name)
+            if (c == '/') c = '-';
+        dir = fs::temp_directory_path() / ("kromblix-solutions-" + std::to_string(::getpid()) + "-" + name);
+        fs::remove_all(dir);
+        fs::create_directories(dir / "run");
+        for (const auto& entry : fs::directory_iterator(KROMBLIX_RUN_DIR)) {
+            const std::string ext = entry.path().extension().string();
+            if (ext == ".bmp" || ext == ".wav" || ext == ".m") fs::create_symlink(entry.path(), dir / "run" / entry.path().filename());
+        }
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void put_cave(int cave, int as_number) {
+        fs::copy_file(DATA / ("level" + std::to_string(cave) + ".txt"),
+                      dir / "run" / ("level" + std::to_string(as_number) + ".txt"));
+    }
+
+    // Runs kromblix-replay on a replay file; the frames of its record, the exit block last.
+    std::vector<Frame> play(const fs::path& replay) {
+        const fs::path record = dir / "record.txt";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            std::freopen((dir / "stderr.txt").c_str(), "w", stderr);
+            std::freopen((dir / "stdout.txt").c_str(), "w", stdout);
+            ::execl(KROMBLIX_REPLAY_TOOL, KROMBLIX_REPLAY_TOOL, "-C", (dir / "run").c_str(), "-o", record.c_str(),
+                    replay.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << slurp(dir / "stderr.txt");
+        return parse_record(slurp(record));
+    }
+
+    fs::path dir;
+};
+
+// The stored replay is what kromblix-solution makes of the stored moves.
+void expect_replay_matches(const fs::path& replay, const std::vector<Moves>& caves, const std::vector<int>& numbers) {
+    std::string header = "# Made by kromblix-solution from";
+    for (int n : numbers) header += " level" + std::to_string(n) + ".moves";
+    header += ".\n";
+    EXPECT_EQ(slurp(replay), solution::build_replay(caves, header))
+        << replay << " is out of date: make it again with kromblix-solution (docs/caves.md)";
+}
+
+class EachCave : public CaveSolutions, public ::testing::WithParamInterface<int> {};
+
+// Cave N as the first cave of a game and the next cave as the second: the solution finishes the
+// cave without a death, and the next cave is loaded as its file says.
+TEST_P(EachCave, SolutionFinishesItFromAFreshStart) {
+    const int n = GetParam();
+    const int next = (n + 1) % CAVES;
+    const Moves moves = solution_moves(n);
+    const fs::path replay = SOLUTIONS / ("level" + std::to_string(n) + ".replay");
+    expect_replay_matches(replay, {moves}, {n});
+    put_cave(n, 0);
+    put_cave(next, 1);
+
+    const std::vector<Frame> frames = play(replay);
+    const Frame* loaded = nullptr;
+    for (const Frame& f : frames) {
+        EXPECT_NE(f.kind, "death") << "the solution of cave " << n << " loses a life";
+        if (f.kind != "game") continue;
+        EXPECT_EQ(f.get("lives"), 10);
+        if (f.get("cave_index") == 1) {
+            loaded = &f;
+            break;
+        }
+        EXPECT_EQ(f.get("cave_index"), 0);
+    }
+    ASSERT_NE(loaded, nullptr) << "cave " << n << " is not finished by its solution";
+    EXPECT_EQ(loaded->grid, cave_rows(next)) << "the frame after cave " << n << " does not show cave " << next;
+    EXPECT_EQ(loaded->get("diamonds_left"), [&] {
+        int count = 0;
+        for (const std::string& row : cave_rows(next))
+            for (char c : row) count += c == '*';
+        return count;
+    }());
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, EachCave, ::testing::Range(0, CAVES),
+                         [](const ::testing::TestParamInfo<int>& param) { return "level" + std::to_string(param.param); });
+
+// One game through all the caves: each solution takes up where the previous one's last diamond
+// loaded its cave, caves 10 and 20 give a life each, and the game comes back to cave 1.
+TEST_F(CaveSolutions, AllSolutionsInOneGameComeBackToTheFirstCave) {
+    std::vector<Moves> all;
+    std::vector<int> numbers;
+    for (int n = 0; n < CAVES; ++n) {
+        all.push_back(solution_moves(n));
+        numbers.push_back(n);
+        put_cave(n, n);
+    }
+    const fs::path replay = SOLUTIONS / "all.replay";
+    expect_replay_matches(replay, all, numbers);
+
+    const std::vector<Frame> frames = play(replay);
+    std::vector<int> visited;
+    for (const Frame& f : frames) {
+        ASSERT_NE(f.kind, "death") << "a life is lost in cave " << (visited.empty() ? -1 : visited.back());
+        if (f.kind != "game") continue;
+        const int cave = f.get("cave_index");
+        if (!visited.empty() && visited.back() == cave) continue;
+        visited.push_back(cave);
+        // A cave reached by finishing the one before is drawn as loaded before any step runs on
+        // it (the first cave of the game has had its first step), with the lives earned so far.
+        if (visited.size() > 1) {
+            EXPECT_EQ(f.grid, cave_rows(cave)) << "cave " << cave;
+        }
+        const int lives = visited.size() > CAVES ? 12 : cave >= 10 ? 11 : 10;
+        EXPECT_EQ(f.get("lives"), lives) << "on reaching cave " << cave << " (visit " << visited.size() << ")";
+    }
+    std::vector<int> expected;
+    for (int n = 0; n < CAVES; ++n) expected.push_back(n);
+    expected.push_back(0);
+    EXPECT_EQ(visited, expected);
+}
+
+}  // namespace

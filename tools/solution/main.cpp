@@ -1,0 +1,67 @@
+// kromblix-solution: turns cave solutions (move strings) into a replay for kromblix-replay.
+//
+//   kromblix-solution [-o REPLAY] MOVES...
+//
+// The replay starts a game from the title screen and plays the given solutions one after another,
+// each from the cave load that the previous one's last diamond brings about; it ends with a window
+// close half a second after the last step. docs/caves.md describes the move strings.
+#include "tools/solution/moves.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::string out_path;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-o" && i + 1 < argc) {
+            out_path = argv[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            std::fputs("usage: kromblix-solution [-o REPLAY] MOVES...\n", stderr);
+            return 2;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::fputs("usage: kromblix-solution [-o REPLAY] MOVES...\n", stderr);
+        return 2;
+    }
+    std::vector<solution::Moves> caves;
+    std::string header = "# Made by kromblix-solution from";
+    for (const std::string& name : files) {
+        std::ifstream in(name, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "%s: cannot be read\n", name.c_str());
+            return 2;
+        }
+        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        solution::ParsedMoves parsed = solution::parse_moves(text);
+        if (parsed.error.empty()) parsed.error = solution::check_solution(parsed.moves);
+        if (!parsed.error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", name.c_str(), parsed.error.c_str());
+            return 1;
+        }
+        caves.push_back(std::move(parsed.moves));
+        const auto slash = name.find_last_of('/');
+        header += ' ';
+        header += slash == std::string::npos ? name : name.substr(slash + 1);
+    }
+    header += ".\n";
+    const std::string replay = solution::build_replay(caves, header);
+    if (out_path.empty()) {
+        std::fputs(replay.c_str(), stdout);
+        return 0;
+    }
+    std::ofstream out(out_path, std::ios::binary);
+    out << replay;
+    if (!out) {
+        std::fprintf(stderr, "%s: cannot be written\n", out_path.c_str());
+        return 2;
+    }
+    return 0;
+}
