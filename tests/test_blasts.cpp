@@ -1,20 +1,18 @@
 // Explosions: which cells a blast takes, the player flag, and the ageing of blast stages.
 #include "sim/blasts.h"
 
-#include "tests/sim_support.h"
+#include "tests/support/test_env.h"
 
-namespace {
-
-using namespace sim_test;
-using Blasts = test_env::GameTest;
+using namespace test_env;
+using Blasts = GameTest;
 
 TEST_F(Blasts, OnlyWallsStandAndOnlyThePlayerCellRaisesTheFlag) {
     Rows cave = paste(blank(), 1, 1, {"._*oSEH@%abcd2x"});
-    test_env::set_cave(cave);
+    set_cave(cave);
     for (int x = 0; x <= 15; ++x)
         if (x != 7) blast_cell(x, 1, BLAST_7);
     EXPECT_EQ(game.blast_hit_player, 0) << "walls and START do not count";
-    EXPECT_EQ(test_env::cave_rows()[1], "#777777H77777777........#");
+    EXPECT_EQ(cave_rows()[1], "#777777H77777777........#");
     blast_cell(7, 1, DIAMOND);  // diamonds over the player cost the life too
     EXPECT_EQ(game.blast_hit_player, 1);
     EXPECT_EQ(cell_at(7, 1), DIAMOND);
@@ -22,18 +20,18 @@ TEST_F(Blasts, OnlyWallsStandAndOnlyThePlayerCellRaisesTheFlag) {
 
 TEST_F(Blasts, ThreeByThreeStaysInsideTheGridAndSparesWalls) {
     Rows open = blank(false);
-    test_env::set_cave(open);
+    set_cave(open);
     blast_cell(25, 4, BLAST_7);
     blast_cell(4, -1, BLAST_7);
     blast_3x3(0, 0, BLAST_7);
     blast_3x3(24, 19, DIAMOND);
     paste(open, 0, 0, {"77", "77"});
     paste(open, 23, 18, {"**", "**"});
-    EXPECT_EQ(test_env::cave_rows(), open);
+    EXPECT_EQ(cave_rows(), open);
 
-    test_env::set_cave(blank());
+    set_cave(blank());
     blast_3x3(1, 1, BLAST_7);
-    EXPECT_EQ(test_env::cave_rows(), paste(blank(), 1, 1, {"77", "77"}));
+    EXPECT_EQ(cave_rows(), paste(blank(), 1, 1, {"77", "77"}));
 }
 
 TEST_F(Blasts, DecayAgesEachStageOnceInTheInteriorOnly) {
@@ -42,11 +40,11 @@ TEST_F(Blasts, DecayAgesEachStageOnceInTheInteriorOnly) {
     paste(cave, 0, 5, {"5"});
     paste(cave, 24, 5, {"5"});
     paste(cave, 23, 18, {"5"});
-    test_env::set_cave(cave);
+    set_cave(cave);
     decay_blasts();
     Rows want = paste(cave, 2, 3, {"65432.00.o_"});
     paste(want, 23, 18, {"4"});
-    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_EQ(cave_rows(), want);
     EXPECT_EQ(game.column_cursor, 24) << "the shared cursor is left past column 23";
 
     for (int pass = 2; pass <= 6; ++pass) {
@@ -56,5 +54,3 @@ TEST_F(Blasts, DecayAgesEachStageOnceInTheInteriorOnly) {
     EXPECT_EQ(cell_at(2, 3), EMPTY) << "a fresh blast is gone after six passes";
     EXPECT_EQ(cell_at(8, 3), '0') << "'0' never ages";
 }
-
-}  // namespace

@@ -1,28 +1,22 @@
 // Pixel canvas: blends, rectangles, the shift-up filters and the blur, checked against worked
 // examples and hand-computed pixels on an ordinary 800 by 700 surface.
-#include "render/canvas.h"
 #include "tests/support/test_env.h"
 
-#include <gtest/gtest.h>
-
-namespace {
-
-using test_env::GameTest;
+using namespace test_env;
 
 class Canvas : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        test_env::make_screen();
-        SDL_FillRect(game.screen, nullptr, 0);
+        fill_screen(0);
     }
-    std::uint32_t& px(int x, int y) { return *pixel_at(game.screen, x, y); }
-    int count_pixels(std::uint32_t value) {
+    static int count_pixels(std::uint32_t value) {
         int n = 0;
         for (int y = 0; y < SCREEN_H; ++y)
-            for (int x = 0; x < SCREEN_W; ++x) n += px(x, y) == value;
+            for (int x = 0; x < SCREEN_W; ++x) n += scr(x, y) == value;
         return n;
     }
+    static std::uint32_t& px(int x, int y) { return scr(x, y); }
 };
 
 TEST(Blends, WorkedExamplesAndTopByteIgnored) {
@@ -35,50 +29,28 @@ TEST(Blends, WorkedExamplesAndTopByteIgnored) {
     EXPECT_EQ(blend_add(0xFF000001, 0x01000001), 0x000002u);
 }
 
-TEST_F(Canvas, FillRectIsInclusiveAndRejectsOversizeRectangles) {
+TEST_F(Canvas, FillRectIsInclusiveRejectsOversizeRectanglesAndClipsToTheScreen) {
     fill_rect(4, 4, 4, 4, 0x123456);
-    EXPECT_EQ(count_pixels(0x123456), 1);
-    EXPECT_EQ(px(4, 4), 0x123456u);
+    EXPECT_EQ(std::pair(count_pixels(0x123456), px(4, 4)), std::pair(1, 0x123456u));
     fill_rect(2, 3, 5, 7, 0xABCDEF);
-    EXPECT_EQ(count_pixels(0xABCDEF), 20);
-    EXPECT_EQ(px(5, 7), 0xABCDEFu);
-    EXPECT_EQ(px(6, 7), 0u);
-
+    EXPECT_EQ(std::tuple(count_pixels(0xABCDEF), px(5, 7), px(6, 7)), std::tuple(20, 0xABCDEFu, 0u));
     fill_rect(0, 0, 800, 0, 0x111111);  // 801 wide
     fill_rect(0, 0, 0, 700, 0x111111);  // 701 high
     fill_rect(5, 5, 4, 9, 0x111111);    // inverted
     EXPECT_EQ(count_pixels(0x111111), 0);
-
     fill_rect(0, 0, 799, 699, 0x01ABCDEF);  // the colour is stored as given, top byte and all
     EXPECT_EQ(count_pixels(0x01ABCDEF), SCREEN_W * SCREEN_H);
-}
 
-TEST_F(Canvas, FillRectClipsToTheScreen) {
-    // The surface sits inside a larger buffer so writes past its edges would show as damage.
-    SDL_Surface* big = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W + 40, SCREEN_H + 40, 32, 0xFF0000, 0xFF00, 0xFF, 0);
-    SDL_FillRect(big, nullptr, 0);
-    SDL_Surface* inner = SDL_CreateRGBSurfaceFrom(pixel_at(big, 20, 20), SCREEN_W, SCREEN_H, 32, big->pitch,
-                                                  0xFF0000, 0xFF00, 0xFF, 0);
-    SDL_Surface* saved = game.screen;
-    game.screen = inner;
+    // Rectangles and filter regions reaching past the edges write only inside the screen.
+    GuardedScreen guarded;
     fill_rect(-10, -10, 5, 5, 0x777777);
     fill_rect(790, 690, 805, 710, 0x777777);
-    EXPECT_EQ(*pixel_at(inner, 0, 0), 0x777777u);
-    EXPECT_EQ(*pixel_at(inner, 799, 699), 0x777777u);
+    EXPECT_EQ(std::pair(px(0, 0), px(799, 699)), std::pair(0x777777u, 0x777777u));
     fade_shift_up(-20, -20, 30, 30);
     gray_shift_up(780, 680, 830, 730);
     blur_region(-30, -30, 40, 40);
     blur_region(760, 660, 830, 730);
-    game.screen = saved;
-    for (int y = 0; y < big->h; ++y)
-        for (int x = 0; x < big->w; ++x) {
-            const bool outside = x < 20 || y < 20 || x >= 20 + SCREEN_W || y >= 20 + SCREEN_H;
-            if (outside) {
-                ASSERT_EQ(*pixel_at(big, x, y), 0u) << x << "," << y;
-            }
-        }
-    SDL_FreeSurface(inner);
-    SDL_FreeSurface(big);
+    EXPECT_TRUE(guarded.guard_intact());
 }
 
 TEST_F(Canvas, ShiftUpMovesTheInnerPartOneRowAndFiltersIt) {
@@ -87,19 +59,19 @@ TEST_F(Canvas, ShiftUpMovesTheInnerPartOneRowAndFiltersIt) {
         for (int x = 10; x <= 13; ++x) px(x, y) = 0xFF0810;
     px(11, 11) = 0x01FF0810;  // the top byte is ignored on read
     fade_shift_up(10, 10, 13, 13);
-    EXPECT_EQ(px(11, 10), 0x00E0070Eu);  // 255-31, 8-1, 16-2
-    EXPECT_EQ(px(10, 10), 0xFF0810u);
-    EXPECT_EQ(px(12, 10), 0xFF0810u);
-    EXPECT_EQ(px(11, 11), 0x01FF0810u);
+    EXPECT_EQ(std::tuple(px(11, 10), px(10, 10), px(12, 10), px(11, 11)),
+              std::tuple(0x00E0070Eu, 0xFF0810u, 0xFF0810u, 0x01FF0810u));  // 255-31, 8-1, 16-2
+    px(51, 51) = 0x080707;  // the fade stops below eight
+    fade_shift_up(50, 50, 53, 53);
+    EXPECT_EQ(px(51, 50), 0x070707u);
 
     // Rows y1+1..y2-2 land on y1..y2-3; row y2-2 keeps its content.
     for (int y = 100; y <= 110; ++y) fill_rect(100, y, 110, y, static_cast<std::uint32_t>(y));
     gray_shift_up(100, 100, 110, 110);
     for (int y = 100; y <= 107; ++y) EXPECT_EQ(px(105, y), static_cast<std::uint32_t>(y + 1) / 3 * 0x010101) << y;
-    EXPECT_EQ(px(105, 108), 108u);
-    EXPECT_EQ(px(101, 100), 101u / 3 * 0x010101);  // column x1+1 moves
-    EXPECT_EQ(px(100, 100), 100u);      // column x1 does not
-    EXPECT_EQ(px(109, 100), 100u);      // nor x2-1
+    // Column x1+1 moves, columns x1 and x2-1 do not.
+    EXPECT_EQ(std::tuple(px(105, 108), px(101, 100), px(100, 100), px(109, 100)),
+              std::tuple(108u, 101u / 3 * 0x010101, 100u, 100u));
 
     px(300, 301) = 0x00FFFFFE;
     gray_shift_up(299, 300, 302, 303);
@@ -112,12 +84,6 @@ TEST_F(Canvas, ShiftUpMovesTheInnerPartOneRowAndFiltersIt) {
     EXPECT_EQ(px(401, 400), 0u);
 }
 
-TEST_F(Canvas, FadeStopsBelowEight) {
-    px(51, 51) = 0x080707;
-    fade_shift_up(50, 50, 53, 53);
-    EXPECT_EQ(px(51, 50), 0x070707u);
-}
-
 TEST_F(Canvas, BlurWritesWholeBlocksWithCarriedTotals) {
     fill_rect(0, 0, 20, 20, 0xFFFFFF);
     blur_region(1, 1, 8, 8);
@@ -126,10 +92,7 @@ TEST_F(Canvas, BlurWritesWholeBlocksWithCarriedTotals) {
     blur_region(1, 1, 9, 9);
     // One block: columns 4-5, rows 3-5; from zero totals a white area gives 25*255/26 = 245.
     EXPECT_EQ(count_pixels(0xF5F5F5), 6);
-    for (int y = 3; y <= 5; ++y) {
-        EXPECT_EQ(px(4, y), 0xF5F5F5u);
-        EXPECT_EQ(px(5, y), 0xF5F5F5u);
-    }
+    for (int y = 3; y <= 5; ++y) EXPECT_EQ(std::pair(px(4, y), px(5, y)), std::pair(0xF5F5F5u, 0xF5F5F5u)) << y;
 }
 
 TEST_F(Canvas, BlurSamplesAreLopsidedAndTotalsCarry) {
@@ -149,5 +112,3 @@ TEST_F(Canvas, BlurSamplesAreLopsidedAndTotalsCarry) {
     // Its samples include one pixel the first block wrote back.
     EXPECT_EQ(px(215, 212), (245u + 24 * 255 + 245) / 26);
 }
-
-}  // namespace

@@ -1,19 +1,17 @@
-#include "tests/render_support.h"
+// Drawing the cave: walls, the tiles and the cells drawn with rand() colours, how many draws
+// each code makes, and the timed messages over the cave.
+#include "tests/support/test_env.h"
 
 #include "render/cave_draw.h"
 
-#include <string>
-#include <tuple>
-
-using namespace render_test;
-
-namespace {
+using namespace test_env;
+using RenderTest = GameTest;
 
 constexpr std::uint32_t BG = 0x00777777, MORTAR = 0x222222, BRICK = 0xCCCCCC;
 
 // A cave of one code (by default the inert '0', which draws nothing) with some cells set.
 void cave(std::initializer_list<std::tuple<int, int, char>> cells, char fill = '0') {
-    test_env::set_cave(std::vector<std::string>(20, std::string(25, fill)));
+    set_cave(std::vector<std::string>(20, std::string(25, fill)));
     for (auto [x, y, code] : cells) set_cell(x, y, static_cast<std::uint8_t>(code));
 }
 
@@ -83,5 +81,3 @@ TEST_F(RenderTest, TimedMessagesFollowTheCaveSeconds) {
         EXPECT_EQ(game.ribbon_phase_a != 0.0f, draws == 3) << elapsed;
     }
 }
-
-}  // namespace

@@ -3,16 +3,14 @@
 #include "sim/creatures.h"
 
 #include "sim/blasts.h"
-#include "tests/sim_support.h"
+#include "tests/support/test_env.h"
 
-namespace {
-
-using namespace sim_test;
+using namespace test_env;
 
 class Creatures : public SimTest {
 protected:
     void pass(const Rows& cave) {
-        test_env::set_cave(cave);
+        set_cave(cave);
         update_creatures();
     }
 };
@@ -20,7 +18,7 @@ protected:
 TEST_F(Creatures, LeftMoveBringsTheCursorBackToTheColumnItLeft) {
     Rows cave = paste(blank(), 1, 1, {"b", " ", " ", " a"});
     pass(cave);
-    EXPECT_EQ(test_env::cave_rows(), paste(blank(), 1, 1, {"..b", "   ", "   ", "a."}));
+    EXPECT_EQ(cave_rows(), paste(blank(), 1, 1, {"..b", "   ", "   ", "a."}));
 }
 
 TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
@@ -43,8 +41,8 @@ TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
     paste(want, 5, 1, {".", "d"});
     paste(want, 6, 18, {"c"});
     paste(want, 7, 5, {"c"});
-    EXPECT_EQ(test_env::cave_rows(), want);
-    EXPECT_TRUE(test_env::sounds.empty());
+    EXPECT_EQ(cave_rows(), want);
+    EXPECT_TRUE(sounds.empty());
 }
 
 TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
@@ -57,14 +55,12 @@ TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
     pass(cave);
 
     Rows want = cave;
-    const char* block[] = {"777", "777", "777"};
-    for (auto [x, y] : {std::pair{2, 4}, {7, 4}, {17, 9}, {11, 12}})
-        paste(want, x, y, {block[0], block[1], block[2]});
+    for (auto [x, y] : {std::pair{2, 4}, {7, 4}, {17, 9}, {11, 12}}) paste(want, x, y, {"777", "777", "777"});
     paste(want, 14, 5, {".", "d"});
     paste(want, 18, 8, {"."});
     paste(want, 12, 11, {"."});
-    EXPECT_EQ(test_env::cave_rows(), want);
-    EXPECT_EQ(test_env::sounds, std::vector<SoundStart>(4, {2, SoundId::blast}));
+    EXPECT_EQ(cave_rows(), want);
+    EXPECT_EQ(sounds, std::vector<SoundStart>(4, {2, SoundId::blast}));
 }
 
 TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
@@ -78,45 +74,39 @@ TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
     paste(want, 1, 4, {"**", "**", "**"});
     paste(want, 4, 4, {"777", "777", "777"});
     paste(want, 9, 4, {"***", "***", "***"});
-    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_EQ(cave_rows(), want);
     EXPECT_EQ(game.blast_hit_player, 1);
-    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{
-                                    {2, SoundId::collect}, {2, SoundId::blast}, {2, SoundId::collect}}));
+    EXPECT_EQ(sounds, (std::vector<SoundStart>{{2, SoundId::collect}, {2, SoundId::blast}, {2, SoundId::collect}}));
 
     // Touching diagonally only does nothing.
-    test_env::sounds.clear();
+    sounds.clear();
     pass(paste(blank(), 4, 4, {"%E ", "EaE", "  @"}));
     EXPECT_EQ(cell_at(5, 5), ENEMY_LEFT);
-    EXPECT_TRUE(test_env::sounds.empty());
+    EXPECT_TRUE(sounds.empty());
 }
 
 // A growth in the bottom-right interior corner: the cells it can spread into were visited
 // before it, so nothing acts after it and the pass's draws end with its own.
 TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
     const int turn = draws_before(23, 18);
-    struct Case {
-        char growth;
-        int turn_mod_3;
-        bool low_spread, spreads;
-        int draws;
-    };
-    const Case cases[] = {
+    // growth, its turn draw % 3, a spread draw below 18, whether it spreads, the pass's draws
+    const std::tuple<char, int, bool, bool, int> cases[] = {
         {'@', 1, true, true, turn + 2},  {'%', 2, true, true, turn + 2},
         {'@', 1, false, false, turn + 2},  // acts, but the spread draw is too high
         {'@', 2, true, false, turn + 1},   // not its turn: no spread number is drawn
         {'%', 1, true, false, turn + 1},
     };
-    for (const Case& c : cases) {
-        const std::string g(1, c.growth);
+    for (auto [growth, turn_mod_3, low_spread, spreads, pass_draws] : cases) {
+        const std::string g(1, growth);
         const Rows cave = paste(blank(), 22, 17, {" .", ("_" + g).c_str()});
         const unsigned seed = find_seed(turn, 2, [&](const std::vector<int>& d) {
-            return d[0] % 3 == c.turn_mod_3 && (d[1] % 100 < 18) == c.low_spread;
+            return d[0] % 3 == turn_mod_3 && (d[1] % 100 < 18) == low_spread;
         });
         std::srand(seed);
         pass(cave);
-        const Rows want = c.spreads ? paste(Rows(cave), 22, 17, {(" " + g).c_str(), (g + g).c_str()}) : cave;
-        EXPECT_EQ(test_env::cave_rows(), want) << c.growth << c.turn_mod_3;
-        EXPECT_EQ(draws_taken(seed), c.draws) << c.growth << c.turn_mod_3;
+        const Rows want = spreads ? paste(Rows(cave), 22, 17, {(" " + g).c_str(), (g + g).c_str()}) : cave;
+        EXPECT_EQ(cave_rows(), want) << growth << turn_mod_3;
+        EXPECT_EQ(draws_taken(seed), pass_draws) << growth << turn_mod_3;
     }
 }
 
@@ -129,11 +119,9 @@ TEST_F(Creatures, GrowthUpToColumnElevenNeedsTheCoinToo) {
         });
         std::srand(seed);
         pass(cave);
-        EXPECT_EQ(test_env::cave_rows(), heads ? paste(Rows(cave), 10, 17, {" @", "@"}) : cave);
+        EXPECT_EQ(cave_rows(), heads ? paste(Rows(cave), 10, 17, {" @", "@"}) : cave);
         // Tails: coin and turn here, then one turn draw per visit of columns 12 to 23.
-        if (!heads) {
-            EXPECT_EQ(draws_taken(seed), coin + 2 + 12 * 18);
-        }
+        if (!heads) { EXPECT_EQ(draws_taken(seed), coin + 2 + 12 * 18); }
     }
 }
 
@@ -145,7 +133,7 @@ TEST_F(Creatures, SpreadAheadOfThePassSpreadsAgainInTheSamePass) {
         return d[0] % 3 == 1 && d[1] % 100 < 18 && d[19] % 3 == 1 && d[20] % 100 < 18;
     }));
     pass(cave);
-    EXPECT_EQ(test_env::cave_rows(), paste(Rows(cave), 23, 16, {"@", "@", "@"}));
+    EXPECT_EQ(cave_rows(), paste(Rows(cave), 23, 16, {"@", "@", "@"}));
 }
 
 TEST_F(Creatures, TouchingGrowthsAnnihilateOnlyOnATurn) {
@@ -157,9 +145,9 @@ TEST_F(Creatures, TouchingGrowthsAnnihilateOnlyOnATurn) {
         }));
         pass(cave);
         // The magenta's turn blasts itself and both green neighbours, silently.
-        EXPECT_EQ(test_env::cave_rows(), meet ? paste(Rows(cave), 22, 17, {" 7", "77"}) : cave);
+        EXPECT_EQ(cave_rows(), meet ? paste(Rows(cave), 22, 17, {" 7", "77"}) : cave);
     }
-    EXPECT_TRUE(test_env::sounds.empty());
+    EXPECT_TRUE(sounds.empty());
 }
 
 TEST_F(Creatures, MovesMakeThePassRevisitOrSkipVisitsWithTheirDraws) {
@@ -189,22 +177,16 @@ TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
     paste(want, 23, 1, {".b", "  ", " a"});
     paste(want, 5, 0, {"c", "."});
     paste(want, 6, 18, {".", "d"});
-    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_EQ(cave_rows(), want);
 
     // Enemies and growths all along the border, many passes: nothing reaches outside the grid.
-    const std::string ring = "abcd@%";
-    std::size_t k = 0;
-    for (int i = 0; i < CAVE_W; ++i) {
-        cave[0][i] = ring[k++ % ring.size()];
-        cave[CAVE_H - 1][i] = ring[k++ % ring.size()];
-        cave[i % CAVE_H][0] = ring[k++ % ring.size()];
-        cave[i % CAVE_H][CAVE_W - 1] = ring[k++ % ring.size()];
-    }
-    test_env::set_cave(cave);
+    for (int y = 0, k = 0; y < CAVE_H; ++y)
+        for (int x = 0; x < CAVE_W; ++x)
+            if (x % (CAVE_W - 1) == 0 || y % (CAVE_H - 1) == 0) cave[y][x] = "abcd@%"[k++ % 6];
+    set_cave(cave);
     std::srand(7);
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 300; ++i, decay_blasts()) {
         update_creatures();
-        decay_blasts();
         ASSERT_TRUE(game.column_cursor >= 0 && game.column_cursor <= 25);
     }
 }
@@ -221,18 +203,16 @@ TEST_F(Creatures, TouchCostsALifeAndThePassGoesOnFromColumnTwoOfTheNewCave) {
     game.lives = 3;
     update_creatures();
 
-    EXPECT_EQ(test_env::cave_rows(), paste(paste(Rows(level), 2, 8, {".b"}), 5, 5, {"a."}));
+    EXPECT_EQ(cave_rows(), paste(paste(Rows(level), 2, 8, {".b"}), 5, 5, {"a."}));
     EXPECT_EQ(game.lives, 2);
     EXPECT_EQ(game.player_x, 10);
-    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{2, SoundId::blast}}));
+    EXPECT_EQ(sounds, (std::vector<SoundStart>{{2, SoundId::blast}}));
 
     // Diagonal contact, or moving next to the player, does not kill in that visit.
     start(paste(blank(), 6, 6, {"a"}), 5, 5);
-    test_env::set_cave(paste(test_env::cave_rows(), 8, 5, {"a"}));
+    set_cave(paste(cave_rows(), 8, 5, {"a"}));
     update_creatures();
     EXPECT_EQ(game.lives, 2);
     EXPECT_EQ(cell_at(5, 6), ENEMY_LEFT);
     EXPECT_EQ(cell_at(7, 5), ENEMY_LEFT);
 }
-
-}  // namespace

@@ -1,12 +1,12 @@
-#include "tests/render_support.h"
+// Effects: the title ribbons' phases, the sparks orbiting the player and the cave-complete frame.
+#include "tests/support/test_env.h"
 
 #include "render/effects.h"
 
 #include <cmath>
 
-using namespace render_test;
-
-namespace {
+using namespace test_env;
+using RenderTest = GameTest;
 
 float add_in_double(float phase, double by) { return static_cast<float>(static_cast<double>(phase) + by); }
 
@@ -52,10 +52,8 @@ TEST_F(RenderTest, SparksAndRibbonsWriteOnlyInsideTheScreen) {
 
 TEST_F(RenderTest, CongratsFrameTakesOneDrawAndShowsItself) {
     EXPECT_EQ(rand_draws([] { draw_congrats_frame(68); }), 1);
-    EXPECT_EQ(test_env::frames, std::vector<FrameKind>{FrameKind::congrats});
+    EXPECT_EQ(frames, std::vector<FrameKind>{FrameKind::congrats});
     int inked = 0;  // the line has fallen to 3 * 68 + 190 = 394: its first ink row is 395
     for (int x = 290; x < 500; ++x) inked += (scr(x, 395) != 0) - 100 * (scr(x, 394) != 0);
     EXPECT_GT(inked, 0);
 }
-
-}  // namespace

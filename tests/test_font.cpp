@@ -1,10 +1,10 @@
-#include "tests/render_support.h"
+// The font: glyph metrics from the strip, drawing modes, text advances and clipping.
+#include "tests/support/test_env.h"
 
 #include "render/font.h"
 
-using namespace render_test;
-
-namespace {
+using namespace test_env;
+using RenderTest = GameTest;
 
 constexpr std::uint32_t BG = 0x00808080, INK = 0x00204060;
 
@@ -48,5 +48,3 @@ TEST_F(RenderTest, WideTextIsClippedToTheScreen) {
     EXPECT_TRUE(guarded.guard_intact());
     EXPECT_TRUE(scr(799, 699) && scr(0, 0) && scr(799, 0));
 }
-
-}  // namespace

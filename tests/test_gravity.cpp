@@ -1,12 +1,10 @@
 // Falling and rolling of rocks and diamonds, one pass at a time.
 #include "sim/gravity.h"
 
-#include "tests/sim_support.h"
+#include "tests/support/test_env.h"
 
-namespace {
-
-using namespace sim_test;
-using Gravity = test_env::GameTest;
+using namespace test_env;
+using Gravity = GameTest;
 
 TEST_F(Gravity, FallsRollsAndSlidesInScanOrder) {
     Rows cave = blank();
@@ -16,7 +14,7 @@ TEST_F(Gravity, FallsRollsAndSlidesInScanOrder) {
     paste(cave, 14, 2, {" o", "  ", "  ", " o", " o", "__"});  // rolls left; the rock above waits
     paste(cave, 18, 5, {" o ", "_* ", " _ ", "  _"});          // rolls right, then falls on
     paste(cave, 2, 15, {"o o o o o o", "_ H a @ 7 E", "# # # # # #"});  // rests on anything else
-    test_env::set_cave(cave);
+    set_cave(cave);
     apply_gravity(ROCK);
 
     Rows want = cave;
@@ -25,23 +23,23 @@ TEST_F(Gravity, FallsRollsAndSlidesInScanOrder) {
     paste(want, 12, 1, {".", "o"});
     paste(want, 14, 5, {" .", "oo"});
     paste(want, 19, 5, {".", " ", " o"});
-    EXPECT_EQ(test_env::cave_rows(), want);
+    EXPECT_EQ(cave_rows(), want);
     // Each fall restarts channel 1; rolling is silent.
-    EXPECT_EQ(test_env::sounds, std::vector<SoundStart>(6, {1, SoundId::rock}));
+    EXPECT_EQ(sounds, std::vector<SoundStart>(6, {1, SoundId::rock}));
 }
 
 TEST_F(Gravity, RocksGoFirstAndTheLastFallIsHeard) {
     Rows cave = paste(blank(), 8, 4, {"*o"});
-    test_env::set_cave(cave);
+    set_cave(cave);
     apply_gravity(DIAMOND);
     EXPECT_EQ(cell_at(9, 4), ROCK) << "a diamond pass leaves rocks alone";
 
-    test_env::set_cave(cave);
-    test_env::sounds.clear();
+    set_cave(cave);
+    sounds.clear();
     apply_gravity(ROCK);
     apply_gravity(DIAMOND);
-    EXPECT_EQ(test_env::cave_rows(), paste(blank(), 8, 5, {"*o"}));
-    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{1, SoundId::rock}, {1, SoundId::diamond}}));
+    EXPECT_EQ(cave_rows(), paste(blank(), 8, 5, {"*o"}));
+    EXPECT_EQ(sounds, (std::vector<SoundStart>{{1, SoundId::rock}, {1, SoundId::diamond}}));
 }
 
 TEST_F(Gravity, OpenCaveKeepsEverythingInsideTheGrid) {
@@ -52,14 +50,12 @@ TEST_F(Gravity, OpenCaveKeepsEverythingInsideTheGrid) {
     paste(cave, 7, 0, {"o"});
     paste(cave, 0, 17, {".o", ".o", " _"});         // rolls left into column 0
     paste(cave, 22, 17, {"_o.", " o.", " _"});      // rolls right into column 24
-    test_env::set_cave(cave);
+    set_cave(cave);
     apply_gravity(ROCK);
 
     Rows want = cave;
     paste(want, 0, 17, {".." , "oo"});
     paste(want, 23, 17, {"..", "oo"});
-    EXPECT_EQ(test_env::cave_rows(), want);
-    EXPECT_TRUE(test_env::sounds.empty());
+    EXPECT_EQ(cave_rows(), want);
+    EXPECT_TRUE(sounds.empty());
 }
-
-}  // namespace

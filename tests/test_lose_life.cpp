@@ -2,38 +2,20 @@
 // of the cave and the game-over screen.
 #include "sim/lose_life.h"
 
-#include "render/canvas.h"
 #include "sim/sim_step.h"
-#include "tests/sim_support.h"
+#include "tests/support/test_env.h"
 
-namespace {
-
-using namespace sim_test;
+using namespace test_env;
 
 constexpr std::uint64_t ANIMATION_MS = 9 * 33;
 constexpr std::uint64_t GAME_OVER_MS = 2299;
 
-std::uint32_t scr(int x, int y) { return *pixel_at(game.screen, x, y); }
 bool grey(std::uint32_t c) { return ((c >> 16) & 0xFF) == (c & 0xFF) && ((c >> 8) & 0xFF) == (c & 0xFF); }
 
 std::vector<FrameKind> shown(std::size_t deaths, std::size_t game_overs) {
-    std::vector<FrameKind> frames(deaths, FrameKind::death);
-    frames.insert(frames.end(), game_overs, FrameKind::game_over);
-    return frames;
-}
-
-// At every death frame: the grid, and whether cell (1, 1) was drawn as a fresh blast (only
-// BLAST_7 sparks carry into the top byte of a pixel).
-std::vector<Rows> shown_grids;
-std::vector<bool> fresh_blast_drawn;
-void record_death_frame(FrameKind kind) {
-    test_env::frames.push_back(kind);
-    if (kind != FrameKind::death) return;
-    shown_grids.push_back(test_env::cave_rows());
-    bool fresh = false;
-    for (int y = 32; y < 64; ++y)
-        for (int x = 32; x < 64; ++x) fresh = fresh || (scr(x, y) >> 24) != 0;
-    fresh_blast_drawn.push_back(fresh);
+    std::vector<FrameKind> kinds(deaths, FrameKind::death);
+    kinds.insert(kinds.end(), game_overs, FrameKind::game_over);
+    return kinds;
 }
 
 class LoseLife : public SimTest {
@@ -47,35 +29,32 @@ protected:
 
 TEST_F(LoseLife, WithLivesLeftTheCaveRestarts) {
     start(blank(), 10, 10);
-    game.lives = 3;
-    game.key_down = 1;
-    game.score = 12;
-    test_env::now_ms = 5000;
+    game.lives = 3, game.key_down = 1, game.score = 12;
+    now_ms = 5000;
     lose_life();
-
-    EXPECT_EQ(game.lives, 2);
-    EXPECT_EQ(game.on_title, 0);
-    EXPECT_EQ(test_env::cave_rows(), level);
+    EXPECT_EQ(std::tuple(game.lives, game.on_title, game.blast_hit_player, game.key_down, game.score),
+              std::tuple(2, 0, 0, 0, 12));
+    EXPECT_EQ(cave_rows(), level);
     EXPECT_EQ(std::pair(game.player_x, game.player_y), std::pair(4, 4));
-    EXPECT_EQ(game.blast_hit_player, 0);
-    EXPECT_EQ(game.key_down, 0);
-    EXPECT_EQ(game.score, 12);
     EXPECT_EQ(game.cave_start_time, static_cast<std::int32_t>(5000 + ANIMATION_MS));
-    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{2, SoundId::blast}}));
-    EXPECT_EQ(test_env::slept_ms, ANIMATION_MS);
-    EXPECT_EQ(test_env::frames, shown(9, 0));
+    EXPECT_EQ(sounds, (std::vector<SoundStart>{{2, SoundId::blast}}));
+    EXPECT_EQ(slept_ms, ANIMATION_MS);
+    EXPECT_EQ(frames, shown(9, 0));
 }
 
-TEST_F(LoseLife, AnimationDrawsBeforeItAgesTheBlasts) {
-    PlatformHooks hooks;
-    hooks.ticks = [] { return test_env::now_ms; };
-    hooks.delay = [](std::uint32_t ms) { test_env::now_ms += ms; };
-    hooks.play = [](int, SoundId) {};
-    hooks.frame_shown = record_death_frame;
-    set_platform_hooks(hooks);
-    shown_grids.clear();
-    fresh_blast_drawn.clear();
+// At every death frame: the grid, and whether cell (1, 1) was drawn as a fresh blast (only
+// BLAST_7 sparks carry into the top byte of a pixel).
+std::vector<Rows> shown_grids;
+std::vector<bool> fresh_blast_drawn;
 
+TEST_F(LoseLife, AnimationDrawsBeforeItAgesTheBlasts) {
+    on_frame = [](FrameKind) {
+        shown_grids.push_back(cave_rows());
+        bool fresh = false;
+        for (int y = 32; y < 64; ++y)
+            for (int x = 32; x < 64; ++x) fresh = fresh || (scr(x, y) >> 24) != 0;
+        fresh_blast_drawn.push_back(fresh);
+    };
     start(paste(blank(), 15, 15, {"4"}), 1, 1);  // in the corner: the walls around it stay
     game.lives = 2;
     lose_life();
@@ -84,9 +63,8 @@ TEST_F(LoseLife, AnimationDrawsBeforeItAgesTheBlasts) {
     const std::string stages = "65432....";  // each frame is shown after its decay pass
     for (std::size_t f = 0; f < 9; ++f) {
         const Rows& g = shown_grids[f];
-        EXPECT_EQ(g[1].substr(0, 3) + g[2].substr(0, 3), std::string("#") + stages[f] + stages[f] + "#" +
-                                                             stages[f] + stages[f]) << f;
-        EXPECT_EQ(g[0].substr(0, 3), "###");
+        const std::string s(2, stages[f]);
+        EXPECT_EQ(g[0].substr(0, 3) + g[1].substr(0, 3) + g[2].substr(0, 3), "####" + s + "#" + s) << f;
     }
     EXPECT_EQ(fresh_blast_drawn, std::vector<bool>({true, false, false, false, false, false, false, false, false}));
     EXPECT_EQ(shown_grids[0][15][15], '3') << "blasts elsewhere age along";
@@ -96,12 +74,10 @@ TEST_F(LoseLife, LastLifeEndsWithTheGameOverScreen) {
     start(blank(), 10, 10);
     game.lives = 1;
     lose_life();
-
-    EXPECT_EQ(game.lives, 0);
-    EXPECT_EQ(game.on_title, 1);
-    EXPECT_EQ(test_env::cave_rows(), level);
-    EXPECT_EQ(test_env::slept_ms, ANIMATION_MS + GAME_OVER_MS);
-    EXPECT_EQ(test_env::frames, shown(9, 1));
+    EXPECT_EQ(std::pair(game.lives, game.on_title), std::pair(0, 1));
+    EXPECT_EQ(cave_rows(), level);
+    EXPECT_EQ(slept_ms, ANIMATION_MS + GAME_OVER_MS);
+    EXPECT_EQ(frames, shown(9, 1));
     for (int y : {180, 181, 320, 321})
         for (int x = 1; x <= 798; ++x) ASSERT_EQ(scr(x, y), 0xFFFFFFu) << x << "," << y;
     for (int y : {185, 230, 300, 316})
@@ -117,29 +93,22 @@ TEST_F(LoseLife, LastLifeEndsWithTheGameOverScreen) {
 
 TEST_F(LoseLife, WithNoLivesOnlyTheGameOverScreenIsShown) {
     start(paste(blank(), 11, 10, {"7"}), 10, 10);
-    const Rows before = test_env::cave_rows();
-    game.lives = 0;
+    const Rows before = cave_rows();
     lose_life();
-
-    EXPECT_EQ(game.lives, 0);
-    EXPECT_EQ(game.on_title, 1);
-    EXPECT_EQ(test_env::cave_rows(), before) << "no blast, no decay, no reload";
-    EXPECT_TRUE(test_env::sounds.empty());
-    EXPECT_EQ(test_env::slept_ms, GAME_OVER_MS);
-    EXPECT_EQ(test_env::frames, shown(0, 1));
+    EXPECT_EQ(std::pair(game.lives, game.on_title), std::pair(0, 1));
+    EXPECT_EQ(cave_rows(), before) << "no blast, no decay, no reload";
+    EXPECT_TRUE(sounds.empty());
+    EXPECT_EQ(slept_ms, GAME_OVER_MS);
+    EXPECT_EQ(frames, shown(0, 1));
 }
 
 TEST_F(LoseLife, ASecondDeathInTheStepOfTheLastShowsGameOverAgain) {
     write_level(0, paste(Rows(level), 4, 2, {"o"}));  // a rock hangs over the start cell
     start(paste(blank(), 5, 5, {"a", "%"}), 4, 4);    // the enemy's blast reaches the player
     game.lives = 1;
-
     EXPECT_FALSE(sim_step());
-    EXPECT_EQ(game.lives, 0);
-    EXPECT_EQ(game.on_title, 1);
-    EXPECT_EQ(test_env::slept_ms, ANIMATION_MS + 2 * GAME_OVER_MS);
-    EXPECT_EQ(test_env::frames, shown(9, 2));
+    EXPECT_EQ(std::pair(game.lives, game.on_title), std::pair(0, 1));
+    EXPECT_EQ(slept_ms, ANIMATION_MS + 2 * GAME_OVER_MS);
+    EXPECT_EQ(frames, shown(9, 2));
     EXPECT_EQ(cell_at(4, 2), EMPTY) << "the crushing rock vanished";
 }
-
-}  // namespace

@@ -2,11 +2,9 @@
 // deaths in the middle of a step, the time bonus and the cave-complete rule.
 #include "sim/sim_step.h"
 
-#include "tests/sim_support.h"
+#include "tests/support/test_env.h"
 
-namespace {
-
-using namespace sim_test;
+using namespace test_env;
 using Step = SimTest;
 
 // A seed whose push draw (the first after a still cave's creature pass) lets a push succeed.
@@ -21,24 +19,24 @@ TEST_F(Step, LaterKeysWinAndNoKeyKeepsTheDirection) {
         start(blank(), 10, 10);
         game.key_left = c[0], game.key_right = c[1], game.key_up = c[2], game.key_down = c[3];
         EXPECT_TRUE(sim_step());
-        EXPECT_EQ(std::pair(game.step_dx, game.step_dy), std::pair(c[4], c[5]));
-        EXPECT_EQ(std::pair(game.player_x, game.player_y), std::pair(10 + c[4], 10 + c[5]));
-        EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(10, 10));
-        EXPECT_EQ(cell_at(10 + c[4], 10 + c[5]), PLAYER);
-        EXPECT_EQ(cell_at(10, 10), EMPTY);
+        EXPECT_EQ(std::tuple(game.step_dx, game.step_dy, game.player_x, game.player_y, game.prev_x, game.prev_y),
+                  std::tuple(c[4], c[5], 10 + c[4], 10 + c[5], 10, 10));
+        EXPECT_EQ(std::pair(cell_at(10 + c[4], 10 + c[5]), cell_at(10, 10)), std::pair(PLAYER, EMPTY));
     }
     game.key_left = game.key_right = game.key_up = game.key_down = 0;
     EXPECT_TRUE(sim_step());
     EXPECT_EQ(game.player_x, 8) << "the previous step's direction stays";
 }
 
-TEST_F(Step, StandingStillMovesInPlaceExceptOnTheStartCell) {
+TEST_F(Step, StandingStillMovesInPlaceExceptOnTheStartCellAndDrawsForAPush) {
     start(blank(), 10, 10);
     game.prev_x = game.prev_y = 3;
+    std::srand(99);
     EXPECT_TRUE(sim_step());
     EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(10, 10));
+    EXPECT_EQ(draws_taken(99), PASS_DRAWS + 1) << "the push draw is taken on every step";
 
-    test_env::set_cave(paste(blank(), 6, 6, {"S"}));
+    set_cave(paste(blank(), 6, 6, {"S"}));
     game.player_x = game.player_y = 6;
     game.prev_x = game.prev_y = 3;
     EXPECT_TRUE(sim_step());
@@ -48,31 +46,22 @@ TEST_F(Step, StandingStillMovesInPlaceExceptOnTheStartCell) {
 
 TEST_F(Step, TakingADiamondScoresAndIsHeard) {
     start(paste(blank(), 11, 10, {"*", "_"}), 10, 10);
-    game.diamonds_left = 5;
-    game.score = 7;
-    game.key_right = 1;
+    game.diamonds_left = 5, game.score = 7, game.key_right = 1;
     EXPECT_TRUE(sim_step());
-    EXPECT_EQ(game.diamonds_left, 4);
-    EXPECT_EQ(game.score, 8);
-    EXPECT_EQ(cell_at(11, 10), PLAYER);
-    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{1, SoundId::collect}}));
+    EXPECT_EQ(std::tuple(game.diamonds_left, game.score, cell_at(11, 10)), std::tuple(4, 8, PLAYER));
+    EXPECT_EQ(sounds, (std::vector<SoundStart>{{1, SoundId::collect}}));
 }
 
 TEST_F(Step, PushNeedsALowDrawAndEmptinessBeyond) {
-    struct Case {
-        const char* row;  // from the player's cell rightwards
-        bool low;
-        const char* after;
-    };
-    const Case cases[] = {{"Ho.", true, ".Ho"}, {"Ho.", false, "Ho."}, {"Ho_", true, "Ho_"}};
-    for (const Case& c : cases) {
-        start(paste(blank(), 10, 10, {c.row, "___"}), 10, 10);
+    // The row from the player's cell rightwards, whether the push draw is low, the row after.
+    for (auto [row, low, after] : {std::tuple{"Ho.", true, ".Ho"}, {"Ho.", false, "Ho."}, {"Ho_", true, "Ho_"}}) {
+        start(paste(blank(), 10, 10, {row, "___"}), 10, 10);
         game.key_right = 1;
-        test_env::sounds.clear();
-        std::srand(push_seed(c.low));
+        sounds.clear();
+        std::srand(push_seed(low));
         EXPECT_TRUE(sim_step());
-        EXPECT_EQ(test_env::cave_rows()[10].substr(10, 3), c.after) << c.row << c.low;
-        EXPECT_EQ(test_env::sounds.size(), c.after[0] == '.' ? 1u : 0u);
+        EXPECT_EQ(cave_rows()[10].substr(10, 3), after) << row << low;
+        EXPECT_EQ(sounds.size(), after[0] == '.' ? 1u : 0u);
     }
 
     // Upwards too: the rock then rests on the player's head without harm.
@@ -90,15 +79,8 @@ TEST_F(Step, RocksFallBeforeDiamonds) {
     // Diamonds first would roll the diamond off the rock; rocks first let it fall straight.
     start(paste(blank(), 8, 4, {"*", "o"}), 15, 15);
     EXPECT_TRUE(sim_step());
-    EXPECT_EQ(test_env::cave_rows(), paste(paste(blank(), 8, 4, {".", "*", "o"}), 15, 15, {"H"}));
-    EXPECT_EQ(test_env::sounds, (std::vector<SoundStart>{{1, SoundId::rock}, {1, SoundId::diamond}}));
-}
-
-TEST_F(Step, ThePushDrawIsTakenOnEveryStep) {
-    start(blank(), 10, 10);
-    std::srand(99);
-    EXPECT_TRUE(sim_step());
-    EXPECT_EQ(draws_taken(99), PASS_DRAWS + 1);
+    EXPECT_EQ(cave_rows(), paste(paste(blank(), 8, 4, {".", "*", "o"}), 15, 15, {"H"}));
+    EXPECT_EQ(sounds, (std::vector<SoundStart>{{1, SoundId::rock}, {1, SoundId::diamond}}));
 }
 
 TEST_F(Step, OpenCaveEdgesBlockPushAndMove) {
@@ -126,11 +108,10 @@ TEST_F(Step, HangingObjectCrushesAndEndsTheStepEarly) {
     write_level(0, level);
     for (const char* object : {"o", "*"}) {
         start(paste(blank(), 10, 8, {object}), 10, 10);
-        game.lives = 5;
-        game.key_left = 1;
+        game.lives = 5, game.key_left = 1;
         EXPECT_FALSE(sim_step());
         EXPECT_EQ(game.lives, 4);
-        EXPECT_EQ(test_env::cave_rows(), level) << "gravity, move and mark skipped";
+        EXPECT_EQ(cave_rows(), level) << "gravity, move and mark skipped";
     }
 
     // Stepping out from under a resting rock: crushed in the next step.
@@ -155,7 +136,7 @@ TEST_F(Step, CreatureBlastsAgeInTheSameStepAndABlastOnThePlayerCostsTheLife) {
     EXPECT_TRUE(sim_step());
     EXPECT_EQ(game.lives, 4);
     // The step went on in the restarted cave: gravity, then the mark on the start cell.
-    EXPECT_EQ(test_env::cave_rows(), paste(Rows(level), 3, 2, {"H.", " o"}));
+    EXPECT_EQ(cave_rows(), paste(Rows(level), 3, 2, {"H.", " o"}));
 }
 
 TEST_F(Step, RemainingSecondsCountDownFromTenToZero) {
@@ -170,18 +151,13 @@ TEST_F(Step, FinishedCaveGivesBonusExtraLifeAndTheNextCave) {
     const Rows next = paste(blank(), 2, 2, {"**", "  S"});
     write_level(0, blank());
     write_level(10, next);
-    game.cave_index = 9;
-    game.lives = 3;
-    game.score = 40;
-    test_env::now_ms = 777;
+    game.cave_index = 9, game.lives = 3, game.score = 40;
+    now_ms = 777;
     complete_cave_if_done(7);
-    EXPECT_EQ(game.score, 110);
-    EXPECT_EQ(game.lives, 4);
-    EXPECT_EQ(game.cave_index, 10);
-    EXPECT_EQ(game.diamonds_left, 2);
-    EXPECT_EQ(game.cave_start_time, 777);
-    EXPECT_EQ(test_env::cave_rows(), next);
-    EXPECT_EQ(test_env::frames, std::vector<FrameKind>(35, FrameKind::congrats));
+    EXPECT_EQ(std::tuple(game.score, game.lives, game.cave_index, game.diamonds_left, game.cave_start_time),
+              std::tuple(110, 4, 10, 2, 777));
+    EXPECT_EQ(cave_rows(), next);
+    EXPECT_EQ(frames, std::vector<FrameKind>(35, FrameKind::congrats));
 
     // Only an exact zero finishes a cave; only caves 10, 20, 30 and 40 give a life.
     game.diamonds_left = -1;
@@ -191,10 +167,6 @@ TEST_F(Step, FinishedCaveGivesBonusExtraLifeAndTheNextCave) {
         game.cave_index = index;
         game.diamonds_left = 0;
         complete_cave_if_done(0);
-        EXPECT_EQ(game.lives, 4) << index;
-        EXPECT_EQ(game.score, 110);
-        EXPECT_EQ(game.cave_index, 0) << "no level file after it: back to cave 0";
+        EXPECT_EQ(std::tuple(game.lives, game.score, game.cave_index), std::tuple(4, 110, 0)) << index << ": no file after";
     }
 }
-
-}  // namespace

@@ -1,40 +1,19 @@
 // Cave solutions: the move strings and the replays made of them, and every shipped solution
 // played by kromblix-replay, each from a fresh start of its cave and all of them in one game.
+#include "tests/support/test_env.h"
 #include "tools/solution/moves.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
-namespace {
-
-namespace fs = std::filesystem;
+using namespace test_env;
 using solution::Moves;
 
 constexpr int CAVES = 20;
 const fs::path DATA = fs::path(KROMBLIX_SOURCE_DIR) / "data";
 const fs::path SOLUTIONS = DATA / "solutions";
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 Moves moves_of(const std::string& text) {
     const solution::ParsedMoves parsed = solution::parse_moves(text);
@@ -103,39 +82,7 @@ TEST(SolutionMoves, ReplayLetsGoOfKeysAtTheEndOfEachCave) {
 
 // ---- the shipped solutions, played -------------------------------------------------------
 
-// One block of the frame record that kromblix-replay writes.
-struct Frame {
-    std::string kind;
-    std::map<std::string, std::string> fields;
-    std::vector<std::string> grid;
-    int get(const std::string& name) const { return std::stoi(fields.at(name)); }
-};
-
-std::vector<Frame> parse_record(const std::string& text) {
-    std::vector<Frame> frames;
-    const std::vector<std::string> lines = lines_of(text);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::istringstream words(lines[i]);
-        std::string head;
-        words >> head;
-        if (head == "frame") {
-            frames.emplace_back();
-            int number = 0;
-            words >> number >> frames.back().kind;
-        } else if (head == "exit") {
-            frames.emplace_back();
-            frames.back().kind = "exit";
-            words >> frames.back().fields["status"];
-        } else if (head == "grid" && !frames.empty()) {
-            for (int y = 0; y < 20 && i + 1 < lines.size(); ++y) frames.back().grid.push_back(lines[++i]);
-        } else if (!head.empty() && !frames.empty() && lines[i].size() > head.size()) {
-            frames.back().fields[head] = lines[i].substr(head.size() + 1);
-        }
-    }
-    return frames;
-}
-
-std::vector<std::string> cave_rows(int n) { return lines_of(slurp(DATA / ("level" + std::to_string(n) + ".txt"))); }
+Rows level_rows(int n) { return lines_of(slurp(DATA / ("level" + std::to_string(n) + ".txt"))); }
 
 Moves solution_moves(int n) {
     const fs::path file = SOLUTIONS / ("level" + std::to_string(n) + ".moves");
@@ -148,44 +95,22 @@ Moves solution_moves(int n) {
 // A scratch run directory with the generated media; the caves are put in by each test.
 class CaveSolutions : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-        for (char& c : name)
-            if (c == '/') c = '-';
-        dir = fs::temp_directory_path() / ("kromblix-solutions-" + std::to_string(::getpid()) + "-" + name);
-        fs::remove_all(dir);
-        fs::create_directories(dir / "run");
-        for (const auto& entry : fs::directory_iterator(KROMBLIX_RUN_DIR)) {
-            const std::string ext = entry.path().extension().string();
-            if (ext == ".bmp" || ext == ".wav" || ext == ".m") fs::create_symlink(entry.path(), dir / "run" / entry.path().filename());
-        }
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { copy_media(dir.path / "run"); }
 
     void put_cave(int cave, int as_number) {
         fs::copy_file(DATA / ("level" + std::to_string(cave) + ".txt"),
-                      dir / "run" / ("level" + std::to_string(as_number) + ".txt"));
+                      dir.path / "run" / ("level" + std::to_string(as_number) + ".txt"));
     }
 
-    // Runs kromblix-replay on a replay file; the frames of its record, the exit block last.
-    std::vector<Frame> play(const fs::path& replay) {
-        const fs::path record = dir / "record.txt";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            std::freopen((dir / "stderr.txt").c_str(), "w", stderr);
-            std::freopen((dir / "stdout.txt").c_str(), "w", stdout);
-            ::execl(KROMBLIX_REPLAY_TOOL, KROMBLIX_REPLAY_TOOL, "-C", (dir / "run").c_str(), "-o", record.c_str(),
-                    replay.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << slurp(dir / "stderr.txt");
+    // Plays a replay with kromblix-replay; the blocks of its frame record, the exit block last.
+    std::vector<Block> play(const fs::path& replay) {
+        const fs::path record = dir.path / "record.txt";
+        const Outcome run = run_program({KROMBLIX_REPLAY_TOOL, "-C", "run", "-o", record.string(), replay.string()}, dir.path);
+        EXPECT_EQ(run.status, 0) << run.err;
         return parse_record(slurp(record));
     }
 
-    fs::path dir;
+    ScratchDir dir;
 };
 
 // The stored replay is what kromblix-solution makes of the stored moves.
@@ -210,9 +135,9 @@ TEST_P(EachCave, SolutionFinishesItFromAFreshStart) {
     put_cave(n, 0);
     put_cave(next, 1);
 
-    const std::vector<Frame> frames = play(replay);
-    const Frame* loaded = nullptr;
-    for (const Frame& f : frames) {
+    const std::vector<Block> frames = play(replay);
+    const Block* loaded = nullptr;
+    for (const Block& f : frames) {
         EXPECT_NE(f.kind, "death") << "the solution of cave " << n << " loses a life";
         if (f.kind != "game") continue;
         EXPECT_EQ(f.get("lives"), 10);
@@ -223,10 +148,10 @@ TEST_P(EachCave, SolutionFinishesItFromAFreshStart) {
         EXPECT_EQ(f.get("cave_index"), 0);
     }
     ASSERT_NE(loaded, nullptr) << "cave " << n << " is not finished by its solution";
-    EXPECT_EQ(loaded->grid, cave_rows(next)) << "the frame after cave " << n << " does not show cave " << next;
+    EXPECT_EQ(loaded->grid, level_rows(next)) << "the frame after cave " << n << " does not show cave " << next;
     EXPECT_EQ(loaded->get("diamonds_left"), [&] {
         int count = 0;
-        for (const std::string& row : cave_rows(next))
+        for (const std::string& row : level_rows(next))
             for (char c : row) count += c == '*';
         return count;
     }());
@@ -248,9 +173,9 @@ TEST_F(CaveSolutions, AllSolutionsInOneGameComeBackToTheFirstCave) {
     const fs::path replay = SOLUTIONS / "all.replay";
     expect_replay_matches(replay, all, numbers);
 
-    const std::vector<Frame> frames = play(replay);
+    const std::vector<Block> frames = play(replay);
     std::vector<int> visited;
-    for (const Frame& f : frames) {
+    for (const Block& f : frames) {
         ASSERT_NE(f.kind, "death") << "a life is lost in cave " << (visited.empty() ? -1 : visited.back());
         if (f.kind != "game") continue;
         const int cave = f.get("cave_index");
@@ -259,7 +184,7 @@ TEST_F(CaveSolutions, AllSolutionsInOneGameComeBackToTheFirstCave) {
         // A cave reached by finishing the one before is drawn as loaded before any step runs on
         // it (the first cave of the game has had its first step), with the lives earned so far.
         if (visited.size() > 1) {
-            EXPECT_EQ(f.grid, cave_rows(cave)) << "cave " << cave;
+            EXPECT_EQ(f.grid, level_rows(cave)) << "cave " << cave;
         }
         const int lives = visited.size() > CAVES ? 12 : cave >= 10 ? 11 : 10;
         EXPECT_EQ(f.get("lives"), lives) << "on reaching cave " << cave << " (visit " << visited.size() << ")";
@@ -269,5 +194,3 @@ TEST_F(CaveSolutions, AllSolutionsInOneGameComeBackToTheFirstCave) {
     expected.push_back(0);
     EXPECT_EQ(visited, expected);
 }
-
-}  // namespace

@@ -1,10 +1,10 @@
-#include "tests/render_support.h"
+// Sprites: tiles with exact-white transparency, the player's frames by facing, and clipping.
+#include "tests/support/test_env.h"
 
 #include "render/sprites.h"
 
-using namespace render_test;
-
-namespace {
+using namespace test_env;
+using RenderTest = GameTest;
 
 constexpr std::uint32_t BG = 0x00123456, WHITE = 0x00FFFFFF;
 
@@ -48,5 +48,3 @@ TEST_F(RenderTest, SpritesOffTheScreenOrFromTooSmallSheetsWriteNothingOutside) {
     EXPECT_TRUE(guarded.guard_intact());
     EXPECT_EQ(scr(0, 0) & scr(799, 699), 0x00445566u);
 }
-
-}  // namespace

@@ -1,12 +1,10 @@
-#include "tests/render_support.h"
+// The status bar: its bands by cave, the remaining time and the theme labels.
+#include "tests/support/test_env.h"
 
 #include "render/status_bar.h"
 
-#include <string>
-
-using namespace render_test;
-
-namespace {
+using namespace test_env;
+using RenderTest = GameTest;
 
 constexpr std::uint32_t OLD = 0x00ABCDEF, BAND0 = 0x621600;
 
@@ -41,5 +39,3 @@ TEST_F(RenderTest, StatusTimeTurnsRedAtFiveAndThemeLabelsLightIn220MsTurns) {
             EXPECT_EQ(scr(lx[n], ly[n]), first_ink(lit == n + 1 ? 0xffcf00 : 0x9a1099, bg[n])) << clock << " " << n;
     }
 }
-
-}  // namespace

@@ -1,10 +1,10 @@
-#include "tests/render_support.h"
+// The title screen: the framed picture, the texts below it and the 55 ms title clock.
+#include "tests/support/test_env.h"
 
 #include "app/title.h"
 
-using namespace render_test;
-
-namespace {
+using namespace test_env;
+using RenderTest = GameTest;
 
 constexpr std::uint32_t GREY = 0x494746, PEACH = 0xffcfa6;
 
@@ -13,9 +13,9 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
     Pixels picture(700 * 480);
     for (std::size_t k = 0; k < picture.size(); ++k) picture[k] = static_cast<std::uint32_t>(k) + 1;
     replace(game.title_image, SDL_CreateRGBSurfaceFrom(picture.data(), 640, 480, 32, 2800, 0xFF0000, 0xFF00, 0xFF, 0));
-    test_env::now_ms = 1;
+    now_ms = 1;
     EXPECT_EQ(rand_draws([] { title_frame(); }), 1);  // the prompt's colour
-    ASSERT_EQ(test_env::frames, std::vector<FrameKind>{FrameKind::title});
+    ASSERT_EQ(frames, std::vector<FrameKind>{FrameKind::title});
     // The ribbons keep to x 87..708 and above y 620: these columns show frame and picture.
     for (int y = 98; y <= 580; ++y) {
         const std::uint32_t frame = y == 98 || y == 580 ? GREY : PEACH;
@@ -36,22 +36,20 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
             }
     EXPECT_GT(credits, 0);
     replace(game.title_image, image(5, 50, 0x00123456));  // a smaller picture is clipped to its size
-    test_env::now_ms = 100;
+    now_ms = 100;
     title_frame();
     EXPECT_EQ(std::tuple(scr(84, 149), scr(85, 149), scr(84, 150)), std::tuple(0x00123456u, PEACH, PEACH));
 }
 
 TEST_F(RenderTest, TitleFramesFollowA55MsClockWithCatchUpAndSleepWhenNoneIsDue) {
-    test_env::now_ms = 200;  // lagging by 200 ms: frames for 0, 55, 110 and 165, back to back
+    now_ms = 200;  // lagging by 200 ms: frames for 0, 55, 110 and 165, back to back
     EXPECT_EQ(rand_draws([] { title_frame(); }), 4);
-    EXPECT_EQ(std::tuple(test_env::frames.size(), game.step_clock, test_env::slept_ms), std::tuple(4u, 220, 0u));
-    test_env::now_ms = 220;  // the title clock has reached the ticks: sleep rather than spin
+    EXPECT_EQ(std::tuple(frames.size(), game.step_clock, slept_ms), std::tuple(4u, 220, 0u));
+    now_ms = 220;  // the title clock has reached the ticks: sleep rather than spin
     title_frame();
     title_frame();  // one tick later the next frame is due
-    EXPECT_EQ(std::tuple(test_env::frames.size(), game.step_clock, test_env::slept_ms), std::tuple(5u, 275, 1u));
+    EXPECT_EQ(std::tuple(frames.size(), game.step_clock, slept_ms), std::tuple(5u, 275, 1u));
     game.frame_clock = 1000;  // the frame clock ahead of the ticks: sleep
     title_frame();
-    EXPECT_EQ(std::tuple(test_env::frames.size(), game.frame_clock, test_env::slept_ms), std::tuple(5u, 1000, 2u));
+    EXPECT_EQ(std::tuple(frames.size(), game.frame_clock, slept_ms), std::tuple(5u, 1000, 2u));
 }
-
-}  // namespace

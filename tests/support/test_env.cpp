@@ -1,102 +1,253 @@
 #include "tests/support/test_env.h"
 
-#include "render/canvas.h"
-#include "tests/support/test_media.h"
+#include "render/font.h"
 
+#include <algorithm>
 #include <atomic>
+#include <csignal>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace test_env {
 
 std::uint32_t now_ms = 0;
+std::uint64_t slept_ms = 0;
 std::vector<SoundStart> sounds;
 std::vector<FrameKind> frames;
-std::uint64_t slept_ms = 0;
+std::deque<SDL_Event> events;
+void (*on_frame)(FrameKind) = nullptr;
 
 namespace {
-std::uint32_t virtual_ticks() { return now_ms; }
-void virtual_delay(std::uint32_t ms) {
-    now_ms += ms;
-    slept_ms += ms;
+
+void free_surfaces() {
+    for (SDL_Surface** s : {&game.screen, &game.font_image, &game.tile_sheet, &game.player_sheet, &game.title_image})
+        replace(*s, nullptr);
 }
-void record_sound(int channel, SoundId sound) { sounds.push_back({channel, sound}); }
-int no_events(SDL_Event*) { return 0; }
-void record_frame(FrameKind kind) { frames.push_back(kind); }
+
 }  // namespace
 
-void reset_all() {
-    free_screen();
-    free_media();
+void GameTest::SetUp() {
+    free_surfaces();
     game = GameState{};
-    now_ms = 0;
-    slept_ms = 0;
+    now_ms = 0, slept_ms = 0;
     sounds.clear();
     frames.clear();
+    events.clear();
+    on_frame = nullptr;
     PlatformHooks hooks;
-    hooks.ticks = virtual_ticks;
-    hooks.delay = virtual_delay;
-    hooks.play = record_sound;
-    hooks.poll_event = no_events;
-    hooks.frame_shown = record_frame;
+    hooks.ticks = [] { return now_ms; };
+    hooks.delay = [](std::uint32_t ms) { now_ms += ms, slept_ms += ms; };
+    hooks.play = [](int channel, SoundId sound) { sounds.push_back({channel, sound}); };
+    hooks.poll_event = [](SDL_Event* event) {
+        if (events.empty()) return 0;
+        *event = events.front();
+        events.pop_front();
+        return event->type != SDL_NOEVENT ? 1 : 0;
+    };
+    hooks.frame_shown = [](FrameKind kind) {
+        frames.push_back(kind);
+        if (on_frame) on_frame(kind);
+    };
     set_platform_hooks(hooks);
+
+    make_screen();
+    game.font_image = image(8, 8 * 94);
+    for (int k = 0; k < 94; ++k)
+        for (int r = 1; r < 7; ++r)
+            for (int c = 1; c < 6; ++c) px(game.font_image, c, k * 8 + r) = 0xC0C0C0;
+    build_font_metrics();
+    game.tile_sheet = image(32, 128, 0x00FFFFFF);
+    for (int t = 0; t < 4; ++t)
+        for (int i = 4; i < 28; ++i)
+            for (int j = 4; j < 28; ++j) px(game.tile_sheet, j, t * 32 + i) = 0x203040u * static_cast<std::uint32_t>(t + 1);
+    game.player_sheet = image(196, 130, 0x00FFFFFF);
+    for (int i = 8; i < 120; ++i) px(game.player_sheet, 16, i) = 0x00FF00;
+    game.title_image = image(640, 480, 0x102030);
+}
+
+void GameTest::TearDown() {
+    free_surfaces();
+    reset_platform_hooks();
+}
+
+void SimTest::write_level(int index, const Rows& rows) {
+    std::ofstream out("level" + std::to_string(index) + ".txt", std::ios::binary);
+    for (const std::string& row : rows) out << row << "\r\n";
+}
+
+SDL_Surface* image(int w, int h, std::uint32_t fill) {
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_FillRect(s, nullptr, fill);
+    return s;
+}
+
+void replace(SDL_Surface*& slot, SDL_Surface* s) {
+    if (slot) SDL_FreeSurface(slot);
+    slot = s;
 }
 
 SDL_Surface* make_screen() {
-    free_screen();
-    game.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W, SCREEN_H, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    replace(game.screen, image(SCREEN_W, SCREEN_H));
     return game.screen;
 }
 
-void free_screen() {
-    if (game.screen) SDL_FreeSurface(game.screen);
-    game.screen = nullptr;
+GuardedScreen::GuardedScreen() {
+    replace(game.screen, SDL_CreateRGBSurfaceFrom(buffer.data() + G * PITCH + G, SCREEN_W, SCREEN_H, 32, PITCH * 4,
+                                                  0xFF0000, 0xFF00, 0xFF, 0));
+    fill_screen(0);
 }
 
-void set_cave(const std::vector<std::string>& rows) {
+bool GuardedScreen::guard_intact() const {
+    // Nothing the game draws is 0xDEADBEEF: all sentinels still there means none was overwritten.
+    const auto sentinels = std::count(buffer.begin(), buffer.end(), 0xDEADBEEF);
+    return sentinels == static_cast<long>(buffer.size()) - SCREEN_W * SCREEN_H;
+}
+
+void set_cave(const Rows& rows) {
+    for (int y = 0; y < CAVE_H; ++y)
+        for (int x = 0; x < CAVE_W; ++x) set_cell(x, y, static_cast<std::uint8_t>(rows.at(y).at(x)));
+}
+
+Rows cave_rows() {
+    Rows rows(CAVE_H);
+    for (int y = 0; y < CAVE_H; ++y)
+        for (int x = 0; x < CAVE_W; ++x) rows[y] += static_cast<char>(cell_at(x, y));
+    return rows;
+}
+
+Rows blank(bool ring, char fill) {
+    Rows rows(CAVE_H, std::string(CAVE_W, fill));
     for (int y = 0; y < CAVE_H; ++y)
         for (int x = 0; x < CAVE_W; ++x)
-            game.cave[static_cast<std::size_t>(x + CAVE_W * y)] =
-                static_cast<std::uint8_t>(rows.at(static_cast<std::size_t>(y)).at(static_cast<std::size_t>(x)));
+            if (ring && (x == 0 || y == 0 || x == CAVE_W - 1 || y == CAVE_H - 1)) rows[y][x] = '#';
+    return rows;
 }
 
-std::vector<std::string> cave_rows() {
-    std::vector<std::string> rows;
-    for (int y = 0; y < CAVE_H; ++y) {
-        std::string row;
-        for (int x = 0; x < CAVE_W; ++x) row += static_cast<char>(cell_at(x, y));
-        rows.push_back(row);
+Rows& paste(Rows& rows, int x, int y, std::initializer_list<const char*> picture) {
+    for (const char* line : picture) {
+        for (int i = 0; line[i] != '\0'; ++i)
+            if (line[i] != ' ') rows.at(y).at(x + i) = line[i];
+        ++y;
     }
     return rows;
 }
 
-std::vector<std::string> walled_rows(char fill) {
-    std::vector<std::string> rows(CAVE_H, std::string(CAVE_W, fill));
-    for (int y = 0; y < CAVE_H; ++y)
-        for (int x = 0; x < CAVE_W; ++x)
-            if (x == 0 || y == 0 || x == CAVE_W - 1 || y == CAVE_H - 1)
-                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = '#';
-    return rows;
+void start(Rows rows, int x, int y) {
+    rows.at(y).at(x) = 'H';
+    set_cave(rows);
+    game.player_x = game.prev_x = x;
+    game.player_y = game.prev_y = y;
+    game.key_left = game.key_right = game.key_up = game.key_down = 0;
+    game.step_dx = game.step_dy = 0;
 }
 
-void write_cave_file(const std::string& name, const std::vector<std::string>& rows) {
-    std::ofstream out(name, std::ios::binary);
-    for (const std::string& row : rows) out << row << '\n';
+int draws_taken(unsigned seed) {
+    const int a = std::rand(), b = std::rand();
+    std::srand(seed);
+    for (int i = 0, prev = std::rand(), next; i < 10000; ++i, prev = next)
+        if ((next = std::rand()) == b && prev == a) return i;
+    return -1;
 }
 
-ScratchDir::ScratchDir() {
+int draws_before(int x, int y) {
+    int n = 0;
+    for (int c = 1; c < x; ++c) n += 18 * (c <= 11 ? 2 : 1);
+    return n + (y - 1) * (x <= 11 ? 2 : 1);
+}
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Rows lines_of(const std::string& text) {
+    Rows lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+SDL_Event key_event(Uint8 type, SDLKey key) {
+    SDL_Event e{};
+    e.type = e.key.type = type;
+    e.key.keysym.sym = key;
+    return e;
+}
+
+SDL_Event quit_event() { return key_event(SDL_QUIT, SDLK_UNKNOWN); }
+
+ScratchDir::ScratchDir() : old_path(fs::current_path()) {
     static std::atomic<int> counter{0};
-    old_path = std::filesystem::current_path();
-    path = std::filesystem::temp_directory_path() /
-           ("kromblix-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path);
-    std::filesystem::current_path(path);
+    path = fs::temp_directory_path() / ("kromblix-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+    fs::create_directories(path);
+    fs::current_path(path);
 }
 
 ScratchDir::~ScratchDir() {
-    std::filesystem::current_path(old_path);
+    fs::current_path(old_path);
     std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    fs::remove_all(path, ignored);
+}
+
+Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, const std::vector<std::string>& env,
+                    int stop_ms, const fs::path& ready) {
+    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const bool redirected = std::freopen(out.c_str(), "w", stdout) && std::freopen(err.c_str(), "w", stderr);
+        if (!redirected || chdir(dir.c_str()) != 0) _exit(99);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        for (const std::string& kv : env) putenv(const_cast<char*>(kv.c_str()));
+        execv(argv[0], argv.data());
+        _exit(98);
+    }
+    int status = 0, ready_at = -1;
+    bool stopped = stop_ms < 0;
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 10) {
+        usleep(10000);
+        if (ready_at < 0 && (ready.empty() || fs::exists(ready))) ready_at = waited;
+        if (!stopped && ready_at >= 0 && waited >= ready_at + stop_ms) stopped = kill(pid, SIGTERM) == 0;
+        if (waited == 60000) kill(pid, SIGKILL);
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(out), slurp(err)};
+}
+
+std::vector<Block> parse_record(const std::string& text) {
+    std::vector<Block> blocks;
+    const Rows lines = lines_of(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::istringstream words(lines[i]);
+        std::string head;
+        if (!(words >> head)) continue;
+        if (head == "frame" || head == "exit") {
+            Block& b = blocks.emplace_back();
+            words >> b.number >> b.kind;
+            if (head == "exit") b.kind = head;
+        } else if (head == "grid") {
+            for (int y = 0; y < 20; ++y) blocks.back().grid.push_back(lines.at(++i));
+        } else if (head == "sound") {
+            blocks.back().sounds.push_back(lines[i].substr(6));
+        } else {
+            blocks.back().fields[head] = lines[i].substr(head.size() + 1);
+        }
+    }
+    return blocks;
+}
+
+void copy_media(const fs::path& dir) {
+    fs::create_directories(dir);
+    for (const auto& entry : fs::directory_iterator(KROMBLIX_RUN_DIR))
+        if (const fs::path ext = entry.path().extension(); ext == ".bmp" || ext == ".wav" || ext == ".m")
+            fs::copy_file(entry.path(), dir / entry.path().filename());
 }
 
 }  // namespace test_env
