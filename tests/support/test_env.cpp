@@ -216,7 +216,7 @@ Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, c
         usleep(10000);
         if (ready_at < 0 && (ready.empty() || fs::exists(ready))) ready_at = waited;
         if (!stopped && ready_at >= 0 && waited >= ready_at + stop_ms) stopped = kill(pid, SIGTERM) == 0;
-        if (waited == 60000) kill(pid, SIGKILL);
+        if (waited == 300000) kill(pid, SIGKILL);
     }
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(out), slurp(err)};
 }
