@@ -159,14 +159,14 @@ TEST(DataSounds, AreStereo16BitPcmAt44100WithTheIntendedLengths) {
         {"resources.wav", 0.15, 0.5}, {"shot.wav", 0.15, 0.5}, {"explode.wav", 0.25, 0.7}, {"booom.wav", 0.6, 1.5}};
     for (const auto& [name, min_s, max_s] : sounds) {
         EXPECT_EQ(le(slurp(RUN + name), 20, 2), 1u) << name << " is not plain PCM";
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec audio{};
         Uint8* buffer = nullptr;
         Uint32 length = 0;
-        ASSERT_NE(SDL_LoadWAV((RUN + name).c_str(), &spec, &buffer, &length), nullptr) << name << SDL_GetError();
+        ASSERT_NE(SDL_LoadWAV((RUN + name).c_str(), &audio, &buffer, &length), nullptr) << name << SDL_GetError();
         std::vector<std::int16_t> samples(length / 2);
         std::memcpy(samples.data(), buffer, samples.size() * 2);
         SDL_FreeWAV(buffer);
-        EXPECT_EQ(std::tuple(spec.freq, spec.format, spec.channels), std::tuple(44100, AUDIO_S16LSB, 2)) << name;
+        EXPECT_EQ(std::tuple(audio.freq, audio.format, audio.channels), std::tuple(44100, AUDIO_S16LSB, 2)) << name;
         const double seconds = static_cast<double>(samples.size()) / 2.0 / 44100.0;
         EXPECT_TRUE(seconds >= min_s && seconds <= max_s) << name << " lasts " << seconds << " s";
         int peak = 0;
