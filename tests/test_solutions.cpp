@@ -21,13 +21,7 @@ Moves moves_of(const std::string& text) {
     return parsed.moves;
 }
 
-// ---- move strings and replays ----------------------------------------------------------
-
-TEST(SolutionMoves, LettersCountsBlanksAndComments) {
-    EXPECT_EQ(moves_of(".. R3 ; three right\n  D\tU2 L .2\n"), Moves({'.', '.', 'R', 'R', 'R', 'D', 'U', 'U', 'L', '.', '.'}));
-    EXPECT_EQ(moves_of("R12").size(), 12u);
-    EXPECT_TRUE(moves_of("; nothing but a comment").empty());
-}
+// ---- move strings ------------------------------------------------------------------------
 
 TEST(SolutionMoves, FaultsNameTheirLine) {
     EXPECT_EQ(solution::parse_moves("..\nR2\nr3\n").error,
@@ -41,43 +35,6 @@ TEST(SolutionMoves, SolutionStartsWithTwoWaitsAndMovesAfterThem) {
     EXPECT_EQ(solution::check_solution(moves_of(". R2")), "a solution starts with two waits (\"..\")");
     EXPECT_EQ(solution::check_solution(moves_of("R3")), "a solution starts with two waits (\"..\")");
     EXPECT_EQ(solution::check_solution(moves_of("..")), "a solution holds two waits and at least one more step");
-}
-
-TEST(SolutionMoves, StepTicksFollowTheGamesClocks) {
-    const auto ticks = solution::step_ticks({moves_of(".. R2"), moves_of(".. D U")});
-    ASSERT_EQ(ticks.size(), 2u);
-    // SPACE at 1000 loads the first cave; its steps run one per frame from 1001.
-    EXPECT_EQ(ticks[0], std::vector<unsigned>({1001, 1101, 1201, 1301}));
-    // The last step's frame loads the next cave at 1301 and sets the next frame 100 ms on; that
-    // frame, at 1402, runs two steps, and one step per frame follows.
-    EXPECT_EQ(ticks[1], std::vector<unsigned>({1402, 1402, 1502, 1602}));
-}
-
-TEST(SolutionMoves, ReplayPressesEachKeyFiftyMillisecondsBeforeItsStep) {
-    const std::string replay = solution::build_replay({moves_of(".. R2 .")}, "# test\n");
-    EXPECT_EQ(replay,
-              "# test\n"
-              "1000 down SPACE\n"
-              "1010 up SPACE\n"
-              "1151 down RIGHT\n"
-              "1351 up RIGHT\n"
-              "1901 quit\n");
-}
-
-TEST(SolutionMoves, ReplayLetsGoOfKeysAtTheEndOfEachCave) {
-    const std::string replay = solution::build_replay({moves_of(".. L D"), moves_of(".. U")});
-    EXPECT_EQ(replay,
-              "1000 down SPACE\n"
-              "1010 up SPACE\n"
-              "# cave 0 of the run\n"
-              "1151 down LEFT\n"
-              "1251 up LEFT\n"
-              "1251 down DOWN\n"
-              "1311 up DOWN\n"
-              "# cave 1 of the run\n"
-              "1452 down UP\n"
-              "1512 up UP\n"
-              "2002 quit\n");
 }
 
 // ---- the shipped solutions, played -------------------------------------------------------
