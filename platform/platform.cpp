@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "platform/gamepad.h"
+
 #include "sim/game_state.h"
 
 namespace {
@@ -38,7 +40,9 @@ void play_sound(int channel, SoundId sound) {
     if (Mix_Chunk* chunk = chunk_of(sound)) Mix_PlayChannelTimed(channel, chunk, 0, -1);
 }
 
-int plat_poll_event(SDL_Event* event) { return hooks.poll_event ? hooks.poll_event(event) : SDL_PollEvent(event); }
+int plat_poll_event(SDL_Event* event) {
+    return hooks.poll_event ? hooks.poll_event(event) : poll_translated_event(event);
+}
 
 void plat_frame_shown(FrameKind kind) {
     if (hooks.frame_shown) hooks.frame_shown(kind);
