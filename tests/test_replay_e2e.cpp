@@ -304,3 +304,38 @@ TEST_F(Replays, RecordedSessionPlaysBackToTheSameEnd) {
     EXPECT_EQ(run.ending(), "0 0 " + std::to_string(quit_tick));
     EXPECT_GT(run.of_kind("title").size(), static_cast<std::size_t>(quit_tick / 55 - 2));
 }
+
+// A pause changes nothing of the game: the same replay with 30 s of pause in the middle of a move
+// shows the same game frames (counters, grid, sounds), each 30 s later than without it.
+TEST_F(Replays, APauseShiftsEveryGameClockByThePausedTime) {
+    const std::string plain = "1000 down SPACE\n1100 up SPACE\n1150 down DOWN\n1350 up DOWN\n1350 down RIGHT\n"
+                              "1450 up RIGHT\n1450 down LEFT\n1550 up LEFT\n1550 down DOWN\n1650 up DOWN\n3500 quit\n";
+    const std::string paused = "1000 down SPACE\n1100 up SPACE\n1150 down DOWN\n1250 down P\n1300 up P\n"
+                               "31250 down P\n31300 up P\n31350 up DOWN\n31350 down RIGHT\n31450 up RIGHT\n"
+                               "31450 down LEFT\n31550 up LEFT\n31550 down DOWN\n31650 up DOWN\n33500 quit\n";
+    std::ofstream(dir.path / "plain.txt") << plain;
+    std::ofstream(dir.path / "paused.txt") << paused;
+    const ReplayRun a = replay((dir.path / "plain.txt").string());
+    const ReplayRun b = replay((dir.path / "paused.txt").string(), {"--shots", "paused"});
+    ASSERT_EQ(b.of_kind("paused").size(), 1u);
+    EXPECT_EQ(b.of_kind("paused")[0]->get("tick"), 1250);
+    EXPECT_EQ(std::distance(fs::directory_iterator(b.shots), fs::directory_iterator()), 1) << "the paused screen's picture";
+    std::vector<const Block*> game_a, game_b;
+    for (const Block& block : a.blocks)
+        if (block.kind != "title") game_a.push_back(&block);
+    for (const Block& block : b.blocks)
+        if (block.kind != "title" && block.kind != "paused") game_b.push_back(&block);
+    ASSERT_EQ(game_a.size(), game_b.size());
+    ASSERT_GE(a.of_kind("death").size(), 9u) << "the replay plays a death";
+    for (std::size_t i = 0; i < game_a.size(); ++i) {
+        const Block &x = *game_a[i], &y = *game_b[i];
+        const int shift = x.get("tick") > 1250 ? 30000 : 0;
+        auto shifted = x.fields;
+        for (const char* clock : {"tick", "frame_clock", "step_clock"})
+            if (shifted.count(clock)) shifted[clock] = std::to_string(x.get(clock) + shift);
+        EXPECT_EQ(x.kind, y.kind) << i;
+        EXPECT_EQ(shifted, y.fields) << i;
+        EXPECT_EQ(x.grid, y.grid) << i;
+        EXPECT_EQ(x.sounds, y.sounds) << i;
+    }
+}
