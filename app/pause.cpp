@@ -1,6 +1,7 @@
 #include "app/pause.h"
 
 #include "app/comforts.h"
+#include "app/text_width.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
@@ -21,21 +22,6 @@ constexpr const char* KEY_LINES[] = {
     "-  = music quieter      = = louder",
     "F11 or Alt+Enter = full screen",
 };
-
-// The width draw_text gives a text: half a cell per blank, the inked width plus one per glyph.
-int text_width(const char* text) {
-    const int cell = game.font_image->w;
-    const int cells = game.font_image->h / cell;
-    int width = 0;
-    for (const char* p = text; *p; ++p) {
-        const int k = static_cast<signed char>(*p) - 33;
-        if (*p == ' ')
-            width += cell / 2;
-        else if (k >= 0 && k < cells && k < 94)
-            width += game.glyph_width[static_cast<std::size_t>(k)] + 1;
-    }
-    return width;
-}
 
 void draw_centred(int y, const char* text, std::uint32_t colour) {
     draw_text((SCREEN_W - text_width(text)) / 2, y, text, colour);

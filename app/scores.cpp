@@ -23,6 +23,7 @@ struct Kept {
     bool chosen = false;
     ScoreTable table;
     std::array<char, 96> credit{};
+    std::array<char, 48> best{};
 };
 Kept kept;
 
@@ -39,13 +40,14 @@ ScoreTable empty_with_warning(const std::string& path, const char* why) {
 }
 
 void update_credit() {
+    kept.best[0] = '\0';
     if (kept.table.count == 0) {
         std::snprintf(kept.credit.data(), kept.credit.size(), "%s", CREDIT_LINE);
         return;
     }
     const ScoreEntry& best = kept.table.entries[0];
-    std::snprintf(kept.credit.data(), kept.credit.size(), "%s - best: %d, cave %d", CREDIT_LINE, best.score,
-                  best.cave);
+    std::snprintf(kept.best.data(), kept.best.size(), "best: %d, cave %d", best.score, best.cave);
+    std::snprintf(kept.credit.data(), kept.credit.size(), "%s - %s", CREDIT_LINE, kept.best.data());
 }
 
 }  // namespace
@@ -151,3 +153,5 @@ const char* title_credit_line() {
     if (kept.credit[0] == '\0') update_credit();
     return kept.credit.data();
 }
+
+const char* best_score_text() { return kept.best.data(); }

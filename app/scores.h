@@ -41,3 +41,5 @@ const ScoreTable& best_scores();
 void record_game(int score, int cave);
 // The title's third credit line: as designed, with the best score added when there is one.
 const char* title_credit_line();
+// The best score alone ("best: 12345, cave 14"), for a line too long with it; "" without scores.
+const char* best_score_text();
