@@ -34,6 +34,10 @@ int parse_scale(int argc, char** argv) {
             std::fputs(USAGE, stdout);
             return ASKED_FOR_HELP;
         }
+        if (!value && std::strcmp(argv[i], "--scale") != 0) {
+            std::fprintf(stderr, "kromblix: unknown option %s\n%s", argv[i], USAGE);
+            return BAD_COMMAND_LINE;
+        }
         if (!value || std::strlen(value) != 1 || value[0] < '1' || value[0] > '0' + MAX_WINDOW_SCALE) {
             std::fprintf(stderr, "kromblix: %s%s%s: the scale is a whole number from 1 to %d\n%s", argv[i],
                          value ? " " : "", value ? value : "", MAX_WINDOW_SCALE, USAGE);
