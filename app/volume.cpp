@@ -7,8 +7,10 @@
 
 namespace {
 
-// The mixer fades in steps of one 2048-sample buffer (46 ms) and may run a few buffers behind.
+// The mixer fades in steps of one 2048-sample buffer (46 ms) and may run a few buffers behind:
+// the new theme waits for the fade to end, but never longer than this after it should have.
 constexpr std::uint32_t MIXER_LAG_MS = 150;
+constexpr std::int32_t MAX_WAIT_MS = 1000;
 
 struct Volume {
     int music = MIX_MAX_VOLUME;
@@ -52,7 +54,9 @@ void switch_theme(Mix_Music* theme) {
 }
 
 void music_tick() {
-    if (!volume.waiting || static_cast<std::int32_t>(plat_ticks() - volume.start_at) < 0) return;
+    if (!volume.waiting) return;
+    const auto late = static_cast<std::int32_t>(plat_ticks() - volume.start_at);
+    if (late < 0 || (Mix_PlayingMusic() && late < MAX_WAIT_MS)) return;
     Mix_HaltMusic();  // whatever of the fade is left is silent by now
     Mix_PlayMusic(volume.waiting, -1);
     volume.waiting = nullptr;
