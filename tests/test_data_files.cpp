@@ -5,6 +5,7 @@
 // (The shipped caves are checked by kromblix-cavecheck: the caves_are_sound test.)
 #include "tests/support/test_env.h"
 
+#include <SDL_mixer.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>

@@ -126,6 +126,16 @@ TEST_F(Replays, NewGameStartsFromTheTitleAndWindowCloseEndsAtOnce) {
     EXPECT_EQ(run.ending(), "0 0 2500");
 }
 
+TEST_F(Replays, ThemeKeysRestartTheirThemes) {
+    const ReplayRun run = replay("music.txt");
+    EXPECT_EQ(run.ending(), "0 0 2000");
+    std::vector<std::string> started;  // "KIND TICK THEME"
+    for (const Block& b : run.blocks)
+        for (int theme : b.music) started.push_back(b.kind + " " + b.fields.at("tick") + " " + std::to_string(theme));
+    // Theme 1 starts with the game, before its first picture; each key's theme shows in the next frame.
+    EXPECT_EQ(started, (std::vector<std::string>{"title 1 1", "game 1301 1", "game 1501 2", "game 1701 3"}));
+}
+
 TEST_F(Replays, ScriptedSolutionCompletesCaveZeroWithItsBonus) {
     const ReplayRun run = replay("solve_cave0.txt");
     EXPECT_EQ(run.outcome.status, 0);

@@ -86,12 +86,12 @@ TEST(Screenshots, SelectionsChooseFramesByNumberAndKind) {
     EXPECT_EQ(replay::shot_file_name(42, FrameKind::game_over), "frame-000042-game_over.png");
 }
 
-std::string block_text(int number, FrameKind kind, std::uint32_t tick, std::span<const replay::SoundStart> sounds,
+std::string block_text(int number, FrameKind kind, std::uint32_t tick, const replay::Starts& starts,
                        const char* shot) {
     char* buffer = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
-    replay::write_frame_block(out, number, kind, tick, game, sounds, shot);
+    replay::write_frame_block(out, number, kind, tick, game, starts, shot);
     std::fclose(out);
     std::string text(buffer, size);
     std::free(buffer);
@@ -109,8 +109,9 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
     std::string expected = "frame 17 game\ntick 1101\nframe_clock 1200\nstep_clock 1130\nlives 7\nscore 42\n"
                            "cave_index 2\ndiamonds_left -1\nplayer 4 3\nprev 4 2\nfacing 0 1\ngrid\n";
     for (const std::string& row : rows) expected += row + "\n";
-    expected += "sound 1 explode.wav\nsound 2 booom.wav\nshot frame-000017-game.png\n\n";
-    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, sounds, "frame-000017-game.png"), expected);
+    expected += "sound 1 explode.wav\nsound 2 booom.wav\nmusic 3\nshot frame-000017-game.png\n\n";
+    const int themes[] = {3};
+    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, {sounds, themes}, "frame-000017-game.png"), expected);
     // A title block is short: its tick, and what it started and shot.
     EXPECT_EQ(block_text(3, FrameKind::title, 111, {}, nullptr), "frame 3 title\ntick 111\n\n");
 
@@ -120,8 +121,6 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
         set_cell(x, 1, static_cast<std::uint8_t>(code));
     EXPECT_EQ(replay::grid_row_text(game, 1), "#\\\\\\x00\\xff\\x20" + std::string(19, '.') + "#");
     EXPECT_EQ(replay::grid_row_text(game, 0), std::string(25, '#'));
-    EXPECT_STREQ(replay::sound_file_name(SoundId::rock), "resources.wav");
-    EXPECT_STREQ(replay::sound_file_name(SoundId::diamond), "shot.wav");
 }
 
 TEST(Png, WrittenPicturesReadBackPixelForPixelAndByteForByte) {

@@ -12,7 +12,7 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
     // The picture's rows lie 700 pixels apart in memory; the copy reads rows of 640 all the same.
     Pixels picture(700 * 480);
     for (std::size_t k = 0; k < picture.size(); ++k) picture[k] = static_cast<std::uint32_t>(k) + 1;
-    replace(game.title_image, SDL_CreateRGBSurfaceFrom(picture.data(), 640, 480, 32, 2800, 0xFF0000, 0xFF00, 0xFF, 0));
+    replace(gfx.title_image, SDL_CreateRGBSurfaceFrom(picture.data(), 640, 480, 32, 2800, 0xFF0000, 0xFF00, 0xFF, 0));
     now_ms = 1;
     EXPECT_EQ(rand_draws([] { title_frame(); }), 1);  // the prompt's colour
     ASSERT_EQ(frames, std::vector<FrameKind>{FrameKind::title});
@@ -35,7 +35,7 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
                 EXPECT_TRUE(y < 660 || y >= 670) << x << "," << y;  // credits apart from the prompt
             }
     EXPECT_GT(credits, 0);
-    replace(game.title_image, image(5, 50, 0x00123456));  // a smaller picture is clipped to its size
+    replace(gfx.title_image, image(5, 50, 0x00123456));  // a smaller picture is clipped to its size
     now_ms = 100;
     title_frame();
     EXPECT_EQ(std::tuple(scr(84, 149), scr(85, 149), scr(84, 150)), std::tuple(0x00123456u, PEACH, PEACH));

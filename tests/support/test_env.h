@@ -9,6 +9,8 @@
 #include "render/canvas.h"
 #include "sim/game_state.h"
 
+#include <SDL.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -36,6 +38,7 @@ extern std::uint32_t now_ms;            // the virtual clock: only plat_delay mo
 extern std::uint64_t slept_ms;          // every sleep since the reset
 extern std::vector<SoundStart> sounds;  // every sound started since the reset, in order
 extern std::vector<FrameKind> frames;   // every frame shown since the reset, in order
+extern std::vector<int> themes;         // every music theme started since the reset, in order
 // What plat_poll_event hands out, front first; an SDL_NOEVENT entry is one empty poll.
 extern std::deque<SDL_Event> events;
 // Called at every frame shown, once it is recorded; none after a reset.
@@ -46,10 +49,10 @@ extern void (*on_frame)(FrameKind kind);
 SDL_Surface* image(int w, int h, std::uint32_t fill = 0);
 // Puts a bitmap in one of game's slots, freeing what it held.
 void replace(SDL_Surface*& slot, SDL_Surface* s);
-// An ordinary 800 by 700 screen in game.screen (GameTest makes one).
+// An ordinary 800 by 700 screen in gfx.screen (GameTest makes one).
 SDL_Surface* make_screen();
 inline std::uint32_t& px(SDL_Surface* s, int x, int y) { return *pixel_at(s, x, y); }
-inline std::uint32_t& scr(int x, int y) { return px(game.screen, x, y); }
+inline std::uint32_t& scr(int x, int y) { return px(gfx.screen, x, y); }
 inline void fill_screen(std::uint32_t colour) { fill_rect(0, 0, SCREEN_W - 1, SCREEN_H - 1, colour); }
 
 // An 800 by 700 screen, black, inside a larger buffer with 64 sentinel pixels on every side.
@@ -135,6 +138,7 @@ struct Block {
     std::map<std::string, std::string> fields;
     Rows grid;
     std::vector<std::string> sounds;  // "1 explode.wav"
+    std::vector<int> music;           // the themes started
     int get(const std::string& name) const { return std::stoi(fields.at(name)); }
     char cell(int x, int y) const { return grid.at(static_cast<std::size_t>(y)).at(static_cast<std::size_t>(x)); }
     // The values of some fields, a space between each.

@@ -26,7 +26,7 @@ void set_up_game() {
     hooks.delay = [](std::uint32_t ms) { virtual_ms += ms; };
     hooks.play = [](int, SoundId) {};
     set_platform_hooks(hooks);
-    game.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W, SCREEN_H, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    gfx.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W, SCREEN_H, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     load_assets();
 }
 

@@ -5,6 +5,7 @@
 #include "app/game_main.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
+#include "render/canvas.h"
 #include "sim/game_state.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/png_io.h"
@@ -63,6 +64,8 @@ struct Runner {
 
     std::FILE* record = nullptr;
     std::vector<replay::SoundStart> sounds;
+    std::vector<int> themes;
+    bool music_playing = false;
     int frames = 0;
     std::array<int, 5> frames_of_kind{};
     replay::ShotSelection shots;
@@ -110,22 +113,35 @@ int replay_poll(SDL_Event* event) {
 
 void record_sound(int channel, SoundId sound) { runner.sounds.push_back({channel, sound}); }
 
+// Music plays nothing either: a theme started is written to the record, and the runner keeps
+// what the game asks about, whether music plays.
+void record_music(int theme) {
+    runner.themes.push_back(theme);
+    runner.music_playing = true;
+}
+void stop_music() { runner.music_playing = false; }
+void fade_music(int) { runner.music_playing = false; }
+int music_playing() { return runner.music_playing ? 1 : 0; }
+
+replay::Starts starts() { return {runner.sounds, runner.themes}; }
+
 void frame_shown(FrameKind kind) {
     const int number = ++runner.frames;
     const int of_kind = ++runner.frames_of_kind[static_cast<std::size_t>(kind)];
     std::string shot;
-    if (game.screen && replay::shot_wanted(runner.shots, number, kind, of_kind)) {
+    if (gfx.screen && replay::shot_wanted(runner.shots, number, kind, of_kind)) {
         shot = replay::shot_file_name(number, kind);
         std::string error;
-        if (!replay::write_png((runner.shot_dir / shot).string(), game.screen, error)) {
+        if (!replay::write_png((runner.shot_dir / shot).string(), gfx.screen, error)) {
             std::fprintf(stderr, "kromblix-replay: %s\n", error.c_str());
             runner.shot_failed = true;
             shot.clear();
         }
     }
-    replay::write_frame_block(runner.record, number, kind, runner.now, game, runner.sounds,
+    replay::write_frame_block(runner.record, number, kind, runner.now, game, starts(),
                               shot.empty() ? nullptr : shot.c_str());
     runner.sounds.clear();
+    runner.themes.clear();
 }
 
 bool parse_ms(std::string_view text, std::uint32_t& value) {
@@ -226,6 +242,7 @@ int main(int argc, char** argv) {
     runner.shots = options.shots;
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
     runner.sounds.reserve(64);
+    runner.themes.reserve(16);
 
     fs::current_path(options.dir, ec);
     if (ec) usage_error("cannot change into \"" + options.dir.string() + "\": " + ec.message());
@@ -239,11 +256,15 @@ int main(int argc, char** argv) {
     hooks.play = record_sound;
     hooks.poll_event = replay_poll;
     hooks.frame_shown = frame_shown;
+    hooks.music_play = record_music;
+    hooks.music_halt = stop_music;
+    hooks.music_fade_out = fade_music;
+    hooks.music_playing = music_playing;
     set_platform_hooks(hooks);
 
     const int status = game_main(0, nullptr);
 
-    replay::write_exit_block(runner.record, status, runner.now, runner.sounds);
+    replay::write_exit_block(runner.record, status, runner.now, starts());
     std::fclose(runner.record);
     if (runner.shot_failed) std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
     return status;
