@@ -8,12 +8,12 @@
 #include "render/canvas.h"
 #include "sim/game_state.h"
 #include "tools/replay/frame_record.h"
+#include "tools/replay/numbers.h"
 #include "tools/replay/png_io.h"
 #include "tools/replay/replay_file.h"
 #include "tools/replay/screenshots.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -55,12 +55,11 @@ struct Options {
 struct Runner {
     std::vector<replay::ReplayEvent> events;
     std::size_t next = 0;
-    std::uint32_t now = 0;
+    VirtualClock clock;
     std::uint32_t end_tick = 0;  // deliver a window close once the clock passes it
     bool forced_end = false;
     bool quit_sent = false;
     std::uint32_t give_up_tick = 0;
-    int empty_polls = 0;
 
     std::FILE* record = nullptr;
     std::vector<replay::SoundStart> sounds;
@@ -75,10 +74,9 @@ struct Runner {
 
 Runner runner;
 
-void advance(std::uint32_t ms) {
-    runner.now += ms;
-    runner.empty_polls = 0;
-    if (runner.now > runner.give_up_tick) {
+// Ends the run when the game has not returned long after the end of the replay.
+void check_stuck() {
+    if (runner.clock.now > runner.give_up_tick) {
         std::fflush(runner.record);
         std::fprintf(stderr, "kromblix-replay: the game has not returned %u ms after the end of the replay\n",
                      static_cast<unsigned>(GIVE_UP_MS));
@@ -86,28 +84,31 @@ void advance(std::uint32_t ms) {
     }
 }
 
-std::uint32_t virtual_ticks() { return runner.now; }
+std::uint32_t virtual_ticks() { return runner.clock.now; }
 
-void virtual_delay(std::uint32_t ms) { advance(ms); }
+void virtual_delay(std::uint32_t ms) {
+    runner.clock.sleep(ms);
+    check_stuck();
+}
 
 // The replay's due events first, in file order; then, past the end, one window close.
 int replay_poll(SDL_Event* event) {
     if (runner.next < runner.events.size()) {
         const replay::ReplayEvent& due = runner.events[runner.next];
-        if (due.tick <= runner.now && (!runner.forced_end || due.tick <= runner.end_tick)) {
+        if (due.tick <= runner.clock.now && (!runner.forced_end || due.tick <= runner.end_tick)) {
             *event = replay::to_sdl_event(due);
             ++runner.next;
             return 1;
         }
     }
-    if (runner.forced_end && !runner.quit_sent && runner.now > runner.end_tick) {
+    if (runner.forced_end && !runner.quit_sent && runner.clock.now > runner.end_tick) {
         runner.quit_sent = true;
         *event = SDL_Event{};
         event->type = SDL_QUIT;
         return 1;
     }
     // Same rule as the recording game: a loop that polls without sleeping still moves the clock.
-    if (++runner.empty_polls >= REPLAY_SPIN_POLLS) advance(1);
+    if (runner.clock.empty_poll()) check_stuck();
     return 0;
 }
 
@@ -138,15 +139,14 @@ void frame_shown(FrameKind kind) {
             shot.clear();
         }
     }
-    replay::write_frame_block(runner.record, number, kind, runner.now, game, starts(),
+    replay::write_frame_block(runner.record, number, kind, runner.clock.now, game, starts(),
                               shot.empty() ? nullptr : shot.c_str());
     runner.sounds.clear();
     runner.themes.clear();
 }
 
 bool parse_ms(std::string_view text, std::uint32_t& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && ec == std::errc{} && end == text.data() + text.size() && value <= 0x7fffffffu;
+    return replay::parse_number(text, value) && value <= 0x7fffffffu;
 }
 
 [[noreturn]] void usage_error(const std::string& message) {
@@ -264,7 +264,7 @@ int main(int argc, char** argv) {
 
     const int status = game_main(0, nullptr);
 
-    replay::write_exit_block(runner.record, status, runner.now, starts());
+    replay::write_exit_block(runner.record, status, runner.clock.now, starts());
     std::fclose(runner.record);
     if (runner.shot_failed) std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
     return status;
