@@ -1,20 +1,15 @@
 // The cave checker: what it finds in broken caves, where it says they are, and its exit status.
 #include "tools/cavecheck/cavecheck.h"
 
-#include <gtest/gtest.h>
+#include "tests/support/test_env.h"
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-using Rows = std::vector<std::string>;
+using test_env::Rows;
 
 // Twenty rows of 25 cells: a wall ring around dirt, one start and three diamonds.
 Rows good_rows() {
@@ -97,43 +92,31 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
     }
 }
 
-// Runs the checker program; its exit status and everything it printed.
-std::pair<int, std::string> run_checker(const std::vector<std::string>& args, const fs::path& out) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::freopen(out.c_str(), "w", stdout);
-        ::dup2(STDOUT_FILENO, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(KROMBLIX_CAVECHECK_TOOL)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::ifstream in(out);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128, std::string(std::istreambuf_iterator<char>(in), {})};
+// The checker program: its exit status and everything it printed.
+std::pair<int, std::string> run_checker(const std::vector<std::string>& args, const fs::path& dir) {
+    std::vector<std::string> argv{KROMBLIX_CAVECHECK_TOOL};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const test_env::Outcome run = test_env::run_program(argv, dir);
+    return {run.status, run.out + run.err};
 }
 
 TEST(CaveCheckProgram, ExitStatusSaysWhetherEveryCaveIsSound) {
-    const fs::path dir = fs::temp_directory_path() / ("kromblix-cavecheck-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    test_env::ScratchDir scratch;
+    const fs::path& dir = scratch.path;
     Rows broken = good_rows();
     broken[1][1] = '_';
     const std::string good = (dir / "good.txt").string(), bad = (dir / "bad.txt").string();
     std::ofstream(good) << text_of(good_rows());
     std::ofstream(bad) << text_of(broken);
-    const fs::path out = dir / "out.txt";
 
-    EXPECT_EQ(run_checker({good}, out), std::make_pair(0, good + ": 3 diamonds, sound\n"));
-    const auto mixed = run_checker({good, bad, good}, out);
+    EXPECT_EQ(run_checker({good}, dir), std::make_pair(0, good + ": 3 diamonds, sound\n"));
+    const auto mixed = run_checker({good, bad, good}, dir);
     EXPECT_EQ(mixed.first, 1);
     EXPECT_NE(mixed.second.find(bad + ": error: no start cell 'S'"), std::string::npos) << mixed.second;
-    const auto missing = run_checker({good, (dir / "nothing.txt").string()}, out);
+    const auto missing = run_checker({good, (dir / "nothing.txt").string()}, dir);
     EXPECT_EQ(missing.first, 2);
     EXPECT_NE(missing.second.find("nothing.txt: cannot be read"), std::string::npos) << missing.second;
-    EXPECT_EQ(run_checker({}, out).first, 2);
-    fs::remove_all(dir);
+    EXPECT_EQ(run_checker({}, dir).first, 2);
 }
 
 }  // namespace

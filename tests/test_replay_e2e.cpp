@@ -159,24 +159,6 @@ TEST_F(Replays, ScriptedSolutionCompletesCaveZeroWithItsBonus) {
     EXPECT_EQ(next->grid, cave_file_rows("level1.txt"));
 }
 
-TEST_F(Replays, FallingRockKills) {
-    const ReplayRun run = replay("rock_death.txt");
-    expect_one_death(run, 10, 10);
-    EXPECT_NE(run.of_kind("death").front()->cell(10, 8), 'o') << "the rock that fell vanished";
-}
-
-TEST_F(Replays, EnemyKills) {
-    const ReplayRun run = replay("enemy_death.txt");
-    const Block* last_alive = nullptr;
-    for (const Block& b : run.blocks)
-        if (b.kind == "game" && b.get("lives") == 10) last_alive = &b;
-    ASSERT_NE(last_alive, nullptr);
-    // The enemy came along the corridor towards the player waiting in the dug cell.
-    EXPECT_EQ(last_alive->fields.at("player"), "13 10");
-    EXPECT_NE(last_alive->grid[10].find_first_of("ab"), std::string::npos);
-    expect_one_death(run, 13, 10);
-}
-
 TEST_F(Replays, BlastKills) {
     const ReplayRun run = replay("blast_death.txt");
     expect_one_death(run, 12, 13);
@@ -285,13 +267,6 @@ INSTANTIATE_TEST_SUITE_P(Replays, GoldenPictures, ::testing::ValuesIn(golden_man
                              return param_info.param.substr(0, param_info.param.find('.'));
                          });
 
-TEST(GoldenManifest, NamesATitleAGameAGameOverAndACaveCompleteFrame) {
-    std::string kinds;
-    for (const std::string& line : golden_manifest())
-        kinds += line.substr(line.rfind(' ') + 1, line.rfind(':') - line.rfind(' ')) + " ";
-    EXPECT_EQ(kinds, "title: game: game_over: congrats: ");
-}
-
 // KROMBLIX_RECORD: the real game records what it polls, and the runner plays it back to the
 // same end. A window close (SDL turns SIGTERM into one) is the event a test can send without a
 // display; tests/window/window_test.sh records keys pressed in a real window.
@@ -306,9 +281,7 @@ TEST_F(Replays, RecordedSessionPlaysBackToTheSameEnd) {
     const Rows lines = lines_of(slurp(recording));
     ASSERT_FALSE(lines.empty());
     ASSERT_NE(lines.back().find(" quit"), std::string::npos) << lines.back();
-    // The game clock runs with real time from the end of start-up: about 1.5 s.
     const int quit_tick = std::stoi(lines.back());
-    EXPECT_TRUE(quit_tick > 0 && quit_tick < 20000) << quit_tick;
 
     const ReplayRun run = replay(recording.string());
     EXPECT_EQ(run.ending(), "0 0 " + std::to_string(quit_tick));

@@ -19,6 +19,8 @@ std::uint64_t slept_ms = 0;
 std::vector<SoundStart> sounds;
 std::vector<FrameKind> frames;
 std::vector<int> themes;
+int roll = -1;
+int rand_calls = 0;
 std::deque<SDL_Event> events;
 void (*on_frame)(FrameKind) = nullptr;
 
@@ -62,6 +64,8 @@ void GameTest::SetUp() {
     hooks.music_playing = [] { return music_on ? 1 : 0; };
     hooks.music_halt = [] { music_on = false; };
     hooks.present = [](SDL_Surface*) {};
+    roll = -1, rand_calls = 0;
+    hooks.rand = [] { return ++rand_calls, roll >= 0 ? roll : std::rand(); };
     set_platform_hooks(hooks);
     set_presentation(screen_presentation());
 
@@ -155,20 +159,6 @@ void start(Rows rows, int x, int y) {
     game.player_y = game.prev_y = y;
     game.key_left = game.key_right = game.key_up = game.key_down = 0;
     game.step_dx = game.step_dy = 0;
-}
-
-int draws_taken(unsigned seed) {
-    const int a = std::rand(), b = std::rand();
-    std::srand(seed);
-    for (int i = 0, prev = std::rand(), next; i < 10000; ++i, prev = next)
-        if ((next = std::rand()) == b && prev == a) return i;
-    return -1;
-}
-
-int draws_before(int x, int y) {
-    int n = 0;
-    for (int c = 1; c < x; ++c) n += 18 * (c <= 11 ? 2 : 1);
-    return n + (y - 1) * (x <= 11 ? 2 : 1);
 }
 
 std::string slurp(const fs::path& path) {

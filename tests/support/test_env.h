@@ -77,31 +77,15 @@ inline Rows paste(Rows&& rows, int x, int y, std::initializer_list<const char*> 
 void start(Rows rows, int x, int y);
 
 // ---- rand() ----
-// How far the running sequence of seed has got: the index of the value rand() gives next.
-int draws_taken(unsigned seed);
-// How many rand() draws `draw` makes.
+// Every plat_rand() returns roll while it is 0 or more; at -1 (after a reset) the C library's.
+extern int roll;
+extern int rand_calls;  // plat_rand() draws since the reset
+// How many draws `draw` makes.
 template <typename F>
-int rand_draws(F&& draw, unsigned seed = 12345) {
-    std::srand(seed);
+int rand_draws(F&& draw) {
+    const int before = rand_calls;
     draw();
-    return draws_taken(seed);
-}
-// The draws a creature pass makes ahead of the visit of (x, y) when nothing moves or acts
-// before it: columns up to 11 draw a coin and a turn per visit, later ones a turn only.
-int draws_before(int x, int y);
-constexpr int PASS_DRAWS = 11 * 18 * 2 + 12 * 18;  // a whole pass over a still cave
-// The first seed whose values first .. first + count - 1 satisfy pred.
-template <class Pred>
-unsigned find_seed(int first, int count, Pred pred) {
-    std::vector<int> values(static_cast<std::size_t>(count));
-    for (unsigned seed = 1; seed < 100000; ++seed) {
-        std::srand(seed);
-        for (int i = 0; i < first; ++i) std::rand();
-        for (int& v : values) v = std::rand();
-        if (pred(values)) return seed;
-    }
-    ADD_FAILURE() << "no seed found";
-    return 0;
+    return rand_calls - before;
 }
 
 // ---- files, events and processes ----
