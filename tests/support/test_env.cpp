@@ -26,6 +26,9 @@ void (*on_frame)(FrameKind) = nullptr;
 
 namespace {
 
+// Every suite runs on SDL's dummy video and audio drivers unless told otherwise.
+const bool dummy_drivers = setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 && setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+
 bool music_on = false;
 
 void free_surfaces() {
