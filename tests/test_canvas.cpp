@@ -84,17 +84,6 @@ TEST_F(Canvas, ShiftUpMovesTheInnerPartOneRowAndFiltersIt) {
     EXPECT_EQ(px(401, 400), 0u);
 }
 
-TEST_F(Canvas, BlurWritesWholeBlocksWithCarriedTotals) {
-    fill_rect(0, 0, 20, 20, 0xFFFFFF);
-    blur_region(1, 1, 8, 8);
-    EXPECT_EQ(count_pixels(0xFFFFFF), 21 * 21);
-
-    blur_region(1, 1, 9, 9);
-    // One block: columns 4-5, rows 3-5; from zero totals a white area gives 25*255/26 = 245.
-    EXPECT_EQ(count_pixels(0xF5F5F5), 6);
-    for (int y = 3; y <= 5; ++y) EXPECT_EQ(std::pair(px(4, y), px(5, y)), std::pair(0xF5F5F5u, 0xF5F5F5u)) << y;
-}
-
 TEST_F(Canvas, BlurSamplesAreLopsidedAndTotalsCarry) {
     // A single bright pixel at offset (+4, +4) from the anchor's sample centre is not sampled.
     px(5 + 4, 5 + 4) = 0xFFFFFF;

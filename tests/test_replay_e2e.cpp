@@ -80,31 +80,6 @@ void expect_fresh_cave(const Block& block, const std::string& cave) {
             }
 }
 
-// Every death costs one life, shows the nine frames of the explosion around the player's cell
-// and restarts cave 0 from its file.
-void expect_one_death(const ReplayRun& run, int player_x, int player_y) {
-    EXPECT_EQ(run.outcome.status, 0);
-    const auto deaths = run.of_kind("death");
-    ASSERT_EQ(deaths.size(), 9u) << run.record;
-    EXPECT_EQ(deaths.front()->values({"lives", "player"}), 
-              "9 " + std::to_string(player_x) + " " + std::to_string(player_y));
-    // Each animation frame draws the grid, then ages the blasts, then is shown: the picture holds
-    // the fresh blast, the record the grid one stage on.
-    EXPECT_EQ(deaths.front()->cell(player_x, player_y), '6');
-    EXPECT_EQ(deaths.back()->cell(player_x, player_y), '.');
-    EXPECT_GE(std::count(deaths.front()->sounds.begin(), deaths.front()->sounds.end(), "2 booom.wav"), 1);
-    const Block* after = run.next("game", deaths.back()->number);
-    ASSERT_NE(after, nullptr);
-    EXPECT_EQ(after->values({"lives", "player"}), "9 12 10");
-    expect_fresh_cave(*after, "level0.txt");
-    // The clocks restart with the reload: a death in a step draws its frame at once, one by ESC
-    // in the next pass.
-    const int loaded = after->get("frame_clock") - 100;
-    EXPECT_EQ(loaded, deaths.back()->get("tick"));
-    EXPECT_GE(after->get("tick"), loaded);
-    EXPECT_LE(after->get("tick"), loaded + 1);
-}
-
 TEST_F(Replays, NewGameStartsFromTheTitleAndWindowCloseEndsAtOnce) {
     const ReplayRun run = replay("new_game.txt");
     const auto titles = run.of_kind("title");
@@ -134,46 +109,6 @@ TEST_F(Replays, ThemeKeysRestartTheirThemes) {
         for (int theme : b.music) started.push_back(b.kind + " " + b.fields.at("tick") + " " + std::to_string(theme));
     // Theme 1 starts with the game, before its first picture; each key's theme shows in the next frame.
     EXPECT_EQ(started, (std::vector<std::string>{"title 1 1", "game 1301 1", "game 1501 2", "game 1701 3"}));
-}
-
-TEST_F(Replays, ScriptedSolutionCompletesCaveZeroWithItsBonus) {
-    const ReplayRun run = replay("solve_cave0.txt");
-    EXPECT_EQ(run.outcome.status, 0);
-    // Three diamonds taken, each with its sound on channel 1.
-    int taken = 0;
-    for (const Block& b : run.blocks)
-        taken += static_cast<int>(std::count(b.sounds.begin(), b.sounds.end(), "1 explode.wav"));
-    EXPECT_EQ(taken, 3);
-
-    const auto congrats = run.of_kind("congrats");
-    ASSERT_EQ(congrats.size(), 35u);
-    // Within the cave's first second: 3 diamonds and 10 seconds of bonus at 10 points each.
-    EXPECT_EQ(congrats.front()->values({"score", "cave_index", "diamonds_left"}), "103 1 0");
-    // The animation has no sleeps: all its frames are shown at one tick.
-    EXPECT_EQ(congrats.front()->get("tick"), congrats.back()->get("tick"));
-
-    const Block* next = run.next("game", congrats.back()->number);
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(next->number, congrats.back()->number + 1);
-    EXPECT_EQ(next->values({"cave_index", "score", "lives", "diamonds_left", "player"}), "1 103 10 4 12 16");
-    EXPECT_EQ(next->grid, cave_file_rows("level1.txt"));
-}
-
-TEST_F(Replays, BlastKills) {
-    const ReplayRun run = replay("blast_death.txt");
-    expect_one_death(run, 12, 13);
-    // Two explosions: the enemy crushed by the rock, then the player's own.
-    const Block& death = *run.of_kind("death").front();
-    EXPECT_EQ(death.sounds, (std::vector<std::string>{"2 booom.wav", "2 booom.wav"}));
-    EXPECT_NE(death.grid[14].substr(12, 3).find_first_of("234567"), std::string::npos) << death.grid[14];
-    EXPECT_EQ(death.grid[14].find('a'), std::string::npos) << "the enemy is gone";
-}
-
-TEST_F(Replays, ReleasingEscCostsALife) {
-    const ReplayRun run = replay("esc_death.txt");
-    // Pressed at 1500 nothing happens; the death starts with the release at 1700.
-    EXPECT_EQ(run.of_kind("death").front()->get("tick"), 1700 + 33);
-    expect_one_death(run, 12, 10);
 }
 
 TEST_F(Replays, LastLifeEndsInGameOverAndEscOnTheTitleFadesOut) {
