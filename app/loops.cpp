@@ -57,9 +57,15 @@ Outcome handle_game_event(const SDL_Event& event) {
     if (!down && event.type != SDL_KEYUP) return Outcome::go_on;
     const int flag = down ? 1 : 0;
     switch (event.key.keysym.sym) {
-    case SDLK_1: if (down) switch_music(1); break;
-    case SDLK_2: if (down) switch_music(2); break;
-    case SDLK_3: if (down) switch_music(3); break;
+    case SDLK_1:
+        if (down) switch_music(1);
+        break;
+    case SDLK_2:
+        if (down) switch_music(2);
+        break;
+    case SDLK_3:
+        if (down) switch_music(3);
+        break;
     case SDLK_UP: game.key_up = flag; break;
     case SDLK_DOWN: game.key_down = flag; break;
     case SDLK_RIGHT: game.key_right = flag; break;

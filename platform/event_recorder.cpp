@@ -14,10 +14,22 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, 16> KEY_NAMES{{
-    {SDLK_SPACE, "SPACE"}, {SDLK_ESCAPE, "ESC"}, {SDLK_UP, "UP"}, {SDLK_DOWN, "DOWN"},
-    {SDLK_LEFT, "LEFT"},   {SDLK_RIGHT, "RIGHT"}, {SDLK_0, "0"},  {SDLK_1, "1"},
-    {SDLK_2, "2"},         {SDLK_3, "3"},         {SDLK_4, "4"},  {SDLK_5, "5"},
-    {SDLK_6, "6"},         {SDLK_7, "7"},         {SDLK_8, "8"},  {SDLK_9, "9"},
+    {SDLK_SPACE, "SPACE"},
+    {SDLK_ESCAPE, "ESC"},
+    {SDLK_UP, "UP"},
+    {SDLK_DOWN, "DOWN"},
+    {SDLK_LEFT, "LEFT"},
+    {SDLK_RIGHT, "RIGHT"},
+    {SDLK_0, "0"},
+    {SDLK_1, "1"},
+    {SDLK_2, "2"},
+    {SDLK_3, "3"},
+    {SDLK_4, "4"},
+    {SDLK_5, "5"},
+    {SDLK_6, "6"},
+    {SDLK_7, "7"},
+    {SDLK_8, "8"},
+    {SDLK_9, "9"},
 }};
 
 // The game falls behind real time when drawing takes long (the cave-complete animation has no
@@ -109,9 +121,10 @@ bool start_event_recording(const char* path) {
         std::fprintf(stderr, "Warning: cannot record to \"%s\"; playing without recording\n", path);
         return false;
     }
-    std::fputs("# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
-               "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
-               file);
+    std::fputs(
+        "# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
+        "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
+        file);
     std::fflush(file);
     recorder = Recorder{};
     recorder.file = file;

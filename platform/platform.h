@@ -18,18 +18,18 @@ constexpr int THEME_COUNT = 3;
 enum class FrameKind { title, cave, death, game_over, congrats };
 
 struct PlatformHooks {
-    std::uint32_t (*ticks)() = nullptr;                 // default SDL_GetTicks
-    void (*delay)(std::uint32_t ms) = nullptr;          // default SDL_Delay
-    void (*play)(int channel, SoundId sound) = nullptr; // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
-    int (*poll_event)(SDL_Event* event) = nullptr;      // default SDL_PollEvent
-    void (*frame_shown)(FrameKind kind) = nullptr;      // default: nothing
-    void (*present)(SDL_Surface* screen) = nullptr;     // default SDL_UpdateRect of the whole screen
-    void (*music_play)(int theme) = nullptr;            // default Mix_PlayMusic(theme, -1): loops forever
-    void (*music_halt)() = nullptr;                     // default Mix_HaltMusic
-    void (*music_fade_out)(int ms) = nullptr;           // default Mix_FadeOutMusic
-    int (*music_playing)() = nullptr;                   // default Mix_PlayingMusic
-    int (*rand)() = nullptr;                            // default std::rand
-    void (*srand)(unsigned seed) = nullptr;             // default std::srand
+    std::uint32_t (*ticks)() = nullptr;                  // default SDL_GetTicks
+    void (*delay)(std::uint32_t ms) = nullptr;           // default SDL_Delay
+    void (*play)(int channel, SoundId sound) = nullptr;  // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
+    int (*poll_event)(SDL_Event* event) = nullptr;       // default SDL_PollEvent
+    void (*frame_shown)(FrameKind kind) = nullptr;       // default: nothing
+    void (*present)(SDL_Surface* screen) = nullptr;      // default SDL_UpdateRect of the whole screen
+    void (*music_play)(int theme) = nullptr;             // default Mix_PlayMusic(theme, -1): loops forever
+    void (*music_halt)() = nullptr;                      // default Mix_HaltMusic
+    void (*music_fade_out)(int ms) = nullptr;            // default Mix_FadeOutMusic
+    int (*music_playing)() = nullptr;                    // default Mix_PlayingMusic
+    int (*rand)() = nullptr;                             // default std::rand
+    void (*srand)(unsigned seed) = nullptr;              // default std::srand
 };
 
 // Installs hooks; a null entry keeps the SDL default for that service.

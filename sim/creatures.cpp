@@ -5,7 +5,6 @@
 #include "sim/game_state.h"
 #include "sim/lose_life.h"
 
-
 namespace {
 
 constexpr int LAST_COIN_COLUMN = 11;  // columns up to here toss a coin before a growth may act

@@ -9,10 +9,10 @@ constexpr bool holds_object(std::uint8_t c) { return c == ROCK || c == DIAMOND; 
 
 }  // namespace
 
-// Interior columns left to right, rows bottom up from the bottom row. A column of objects over a gap drops as a whole, a
-// right roll lands in a column still to come (so an object can slide down a slope in one
-// pass), and a left roll ends the column's scan. Everything outside the grid reads as WALL,
-// so nothing falls out of row 19 and no roll leaves the grid.
+// Interior columns left to right, rows bottom up from the bottom row. A column of objects over a gap drops as a whole,
+// a right roll lands in a column still to come (so an object can slide down a slope in one pass), and a left roll ends
+// the column's scan. Everything outside the grid reads as WALL, so nothing falls out of row 19 and no roll leaves the
+// grid.
 void apply_gravity(std::uint8_t code) {
     const SoundId sound = code == ROCK ? SoundId::rock : SoundId::diamond;
     for (game.gravity_column = INTERIOR_LEFT; game.gravity_column <= INTERIOR_RIGHT; ++game.gravity_column) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int PUSH_CHANCE = 3;        // in 10
+constexpr int PUSH_CHANCE = 3;  // in 10
 constexpr int BONUS_PER_SECOND = 10;
 constexpr int CONGRATS_LAST_FRAME = 68;
 
@@ -48,10 +48,22 @@ bool sim_step() {
 
     // Later keys override earlier ones: down over up over right over left. With no key held
     // the direction of the previous step of this frame stays.
-    if (game.key_left) { game.step_dx = -1; game.step_dy = 0; }
-    if (game.key_right) { game.step_dx = 1; game.step_dy = 0; }
-    if (game.key_up) { game.step_dx = 0; game.step_dy = -1; }
-    if (game.key_down) { game.step_dx = 0; game.step_dy = 1; }
+    if (game.key_left) {
+        game.step_dx = -1;
+        game.step_dy = 0;
+    }
+    if (game.key_right) {
+        game.step_dx = 1;
+        game.step_dy = 0;
+    }
+    if (game.key_up) {
+        game.step_dx = 0;
+        game.step_dy = -1;
+    }
+    if (game.key_down) {
+        game.step_dx = 0;
+        game.step_dy = 1;
+    }
 
     const int x = game.player_x;
     const int y = game.player_y;

@@ -61,7 +61,7 @@ TEST_F(Canvas, ShiftUpMovesTheInnerPartOneRowAndFiltersIt) {
     fade_shift_up(10, 10, 13, 13);
     EXPECT_EQ(std::tuple(px(11, 10), px(10, 10), px(12, 10), px(11, 11)),
               std::tuple(0x00E0070Eu, 0xFF0810u, 0xFF0810u, 0x01FF0810u));  // 255-31, 8-1, 16-2
-    px(51, 51) = 0x080707;  // the fade stops below eight
+    px(51, 51) = 0x080707;                                                  // the fade stops below eight
     fade_shift_up(50, 50, 53, 53);
     EXPECT_EQ(px(51, 50), 0x070707u);
 

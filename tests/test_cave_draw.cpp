@@ -21,7 +21,8 @@ TEST_F(RenderTest, WallsAreBrickAndMortarIn33PixelBlocksThatStayOnTheScreen) {
     cave({}, '#');
     EXPECT_EQ(rand_draws([] { draw_cave(); }), 0);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 25; ++x) EXPECT_EQ(std::pair(scr(32 * x + 12, 32 * y + 5), scr(32 * x + 2, 32 * y + 5)), std::pair(MORTAR, BRICK));
+        for (int x = 0; x < 25; ++x)
+            EXPECT_EQ(std::pair(scr(32 * x + 12, 32 * y + 5), scr(32 * x + 2, 32 * y + 5)), std::pair(MORTAR, BRICK));
     EXPECT_EQ(std::pair(scr(5, 640), scr(2, 641)), std::pair(MORTAR, BG));  // row 19 reaches y 640, no further
     EXPECT_TRUE(guarded.guard_intact());
 
@@ -45,8 +46,8 @@ TEST_F(RenderTest, DiamondsShowDirtBehindThemOnlyNextToDirt) {
 }
 
 TEST_F(RenderTest, RandomDrawsPerCellAndColourSumsThatCarry) {
-    const std::pair<char, int> cases[] = {{'%', 49}, {'@', 49}, {'a', 3}, {'d', 3}, {'*', 1}, {'2', 130}, {'6', 650},
-                                          {'7', 780}, {'1', 0}, {'S', 0}, {'E', 0}, {'o', 0}, {'H', 0}, {'x', 0}};
+    const std::pair<char, int> cases[] = {{'%', 49},  {'@', 49}, {'a', 3}, {'d', 3}, {'*', 1}, {'2', 130}, {'6', 650},
+                                          {'7', 780}, {'1', 0},  {'S', 0}, {'E', 0}, {'o', 0}, {'H', 0},   {'x', 0}};
     for (auto [code, draws] : cases) {
         cave({{24, 19, code}});
         EXPECT_EQ(rand_draws([] { draw_cave(); }), draws) << code;
@@ -63,7 +64,7 @@ TEST_F(RenderTest, RandomDrawsPerCellAndColourSumsThatCarry) {
 }
 
 TEST_F(RenderTest, TimedMessagesFollowTheCaveSeconds) {
-    const std::tuple<int, int, bool> cases[] = {{6999, 0, false}, {7000, 0, true}, {7999, 0, true}, {8000, 0, false},
+    const std::tuple<int, int, bool> cases[] = {{6999, 0, false}, {7000, 0, true},  {7999, 0, true}, {8000, 0, false},
                                                 {9999, 0, false}, {10000, 3, true}, {25000, 3, true}};
     for (auto [elapsed, draws, boxed] : cases) {
         cave({});

@@ -51,26 +51,45 @@ struct Broken {
 
 TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
     const std::vector<Broken> cases = {
-        {"ring", [](Rows& r) { r[0][5] = '.'; r[7][24] = '_'; r[19][0] = 'o'; },
+        {"ring",
+         [](Rows& r) {
+             r[0][5] = '.';
+             r[7][24] = '_';
+             r[19][0] = 'o';
+         },
          {"cave.txt:1:6: error: cell (5, 0) is '.': the outer ring must be wall '#'",
           "cave.txt:8:25: error: cell (24, 7) is '_'", "cave.txt:20:1: error: cell (0, 19) is 'o'",
           "cave.txt: 3 diamonds, 3 errors"}},
         // A space is layout, not a cell, but columns count every byte of the line.
-        {"space", [](Rows& r) { r[3] = "# " + std::string(23, '_') + "."; },
+        {"space",
+         [](Rows& r) { r[3] = "# " + std::string(23, '_') + "."; },
          {"cave.txt:4:26: error: cell (24, 3) is '.'"}},
         {"no start", [](Rows& r) { r[1][1] = '_'; }, {"cave.txt: error: no start cell 'S'"}},
         // The loader keeps the last start of a column-by-column scan: (9, 14).
-        {"three starts", [](Rows& r) { r[1][1] = '_'; r[2][9] = r[14][9] = r[16][3] = 'S'; },
+        {"three starts",
+         [](Rows& r) {
+             r[1][1] = '_';
+             r[2][9] = r[14][9] = r[16][3] = 'S';
+         },
          {"cave.txt:3:10: error: start cell 3 of 3 at cell (9, 2): the game ignores it",
           "cave.txt:15:10: error: start cell 3 of 3 at cell (9, 14): the game starts here",
           "cave.txt:17:4: error: start cell 3 of 3 at cell (3, 16): the game ignores it"}},
-        {"499 cells", [](Rows& r) { r[19].pop_back(); },
+        {"499 cells",
+         [](Rows& r) { r[19].pop_back(); },
          {"cave.txt:20:24: error: only 499 cells, not 500: the cave ends before cell (24, 19)",
           "cave.txt: error: cell (24, 19) is missing"}},
         {"501 cells", [](Rows& r) { r.push_back("#"); }, {"cave.txt:21:1: error: more than 500 cells"}},
-        {"codes", [](Rows& r) {
-             r[2][3] = 'x'; r[4][4] = 'H'; r[6][2] = '7'; r[9][9] = '0'; r[10][10] = static_cast<char>(0xFF);
-             r[12][12] = '@'; r[12][13] = '%'; r[13][12] = 'a'; r[13][13] = 'E';  // these are fine
+        {"codes",
+         [](Rows& r) {
+             r[2][3] = 'x';
+             r[4][4] = 'H';
+             r[6][2] = '7';
+             r[9][9] = '0';
+             r[10][10] = static_cast<char>(0xFF);
+             r[12][12] = '@';
+             r[12][13] = '%';
+             r[13][12] = 'a';
+             r[13][13] = 'E';  // these are fine
          },
          {"cave.txt:3:4: error: cell (3, 2) is 'x', a code no rule knows",
           "cave.txt:5:5: error: cell (4, 4) is the player's mark 'H'",
@@ -78,7 +97,11 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
           "cave.txt:10:10: error: cell (9, 9) is '0', a code no rule knows",
           "cave.txt:11:11: error: cell (10, 10) is byte 0xFF, a code no rule knows", "cave.txt: 3 diamonds, 5 errors"}},
         // 24 cells on one line and 26 on the next: 500 cells, but the rows between are shifted.
-        {"line lengths", [](Rows& r) { r[5].pop_back(); r[6].insert(1, "_"); },
+        {"line lengths",
+         [](Rows& r) {
+             r[5].pop_back();
+             r[6].insert(1, "_");
+         },
          {"cave.txt:6: warning: line holds 24 cells, not 25", "cave.txt:7: warning: line holds 26 cells, not 25"}},
         {"no diamonds", [](Rows& r) { r[5][5] = r[6][7] = r[18][23] = '_'; }, {"cave.txt: warning: no diamonds"}, true},
     };
@@ -88,7 +111,8 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
         const cavecheck::Report report = cavecheck::check_cave(text_of(rows));
         const std::string text = cavecheck::format_report("cave.txt", report);
         EXPECT_EQ(report.sound, c.sound) << c.what << "\n" << text;
-        for (const std::string& line : c.lines) EXPECT_TRUE(has_line(text, line)) << c.what << ": " << line << "\n" << text;
+        for (const std::string& line : c.lines)
+            EXPECT_TRUE(has_line(text, line)) << c.what << ": " << line << "\n" << text;
     }
 }
 

@@ -23,14 +23,14 @@ TEST_F(Creatures, LeftMoveBringsTheCursorBackToTheColumnItLeft) {
 
 TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
     Rows cave = blank();
-    paste(cave, 1, 3, {"a"});                       // wall on the left: reverses and moves at once
-    paste(cave, 23, 6, {"b"});                      // wall on the right: turns and waits
-    paste(cave, 4, 8, {"  _", "_bo"});              // boxed in: ends as ENEMY_LEFT
-    paste(cave, 9, 10, {" _ ", " o ", "EaE"});      // a resting rock does not blow it up
-    paste(cave, 3, 5, {"cd"});                      // up one; down one, the row it entered skipped
-    paste(cave, 5, 1, {"c"});                       // wall above: reverses and moves down at once
-    paste(cave, 6, 18, {"d"});                      // wall below: turns and waits
-    paste(cave, 7, 4, {"_", "d", "_"});             // boxed in: ends as ENEMY_UP
+    paste(cave, 1, 3, {"a"});                   // wall on the left: reverses and moves at once
+    paste(cave, 23, 6, {"b"});                  // wall on the right: turns and waits
+    paste(cave, 4, 8, {"  _", "_bo"});          // boxed in: ends as ENEMY_LEFT
+    paste(cave, 9, 10, {" _ ", " o ", "EaE"});  // a resting rock does not blow it up
+    paste(cave, 3, 5, {"cd"});                  // up one; down one, the row it entered skipped
+    paste(cave, 5, 1, {"c"});                   // wall above: reverses and moves down at once
+    paste(cave, 6, 18, {"d"});                  // wall below: turns and waits
+    paste(cave, 7, 4, {"_", "d", "_"});         // boxed in: ends as ENEMY_UP
     pass(cave);
 
     Rows want = cave;
@@ -47,10 +47,10 @@ TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
 
 TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
     Rows cave = blank();
-    paste(cave, 3, 4, {"o", "c"});          // way up blocked by a rock
-    paste(cave, 8, 4, {"*", "d", "_"});     // blocked below with a diamond on top
-    paste(cave, 14, 4, {"o", "d"});         // moves down from under it: survives
-    paste(cave, 18, 8, {"o", ".", "a"});    // crushed: the object vanishes
+    paste(cave, 3, 4, {"o", "c"});        // way up blocked by a rock
+    paste(cave, 8, 4, {"*", "d", "_"});   // blocked below with a diamond on top
+    paste(cave, 14, 4, {"o", "d"});       // moves down from under it: survives
+    paste(cave, 18, 8, {"o", ".", "a"});  // crushed: the object vanishes
     paste(cave, 12, 11, {"*", ".", "c"});
     pass(cave);
 
@@ -65,9 +65,9 @@ TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
 
 TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
     Rows cave = blank();
-    paste(cave, 1, 4, {"H", "a@"});         // magenta: diamonds, the player's cell included
-    paste(cave, 5, 5, {"c", "%"});          // green: a blast
-    paste(cave, 10, 5, {"d@", "%"});        // both: diamonds come first
+    paste(cave, 1, 4, {"H", "a@"});   // magenta: diamonds, the player's cell included
+    paste(cave, 5, 5, {"c", "%"});    // green: a blast
+    paste(cave, 10, 5, {"d@", "%"});  // both: diamonds come first
     pass(cave);
 
     Rows want = blank();
@@ -90,8 +90,11 @@ TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
 // A growth in the bottom-right interior corner: the cells it spreads into were visited before it.
 TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
     // growth, v, whether it acts (one more draw: the spread's), whether it spreads
-    const std::tuple<char, int, bool, bool> cases[] = {
-        {'@', 1, true, true}, {'%', 2, true, true}, {'@', 19, true, false}, {'@', 2, false, false}, {'%', 1, false, false}};
+    const std::tuple<char, int, bool, bool> cases[] = {{'@', 1, true, true},
+                                                       {'%', 2, true, true},
+                                                       {'@', 19, true, false},
+                                                       {'@', 2, false, false},
+                                                       {'%', 1, false, false}};
     for (auto [growth, v, acts, spreads] : cases) {
         roll = v;
         const int still = rand_draws([&] { pass(blank()); });
@@ -139,7 +142,8 @@ TEST_F(Creatures, MovesMakeThePassRevisitOrSkipVisitsWithTheirDraws) {
         {'b', -18},  // right: rows 6.. of column 15 and 1..5 of column 16 skipped
     };
     for (auto [enemy, more] : cases)
-        EXPECT_EQ(rand_draws([&] { pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()})); }) - still, more) << enemy;
+        EXPECT_EQ(rand_draws([&] { pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()})); }) - still, more)
+            << enemy;
 }
 
 TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
@@ -161,10 +165,10 @@ TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
 TEST_F(Creatures, TouchCostsALifeAndThePassGoesOnFromColumnTwoOfTheNewCave) {
     Rows level = blank();
     paste(level, 10, 10, {"S"});
-    paste(level, 1, 12, {"d"});   // column 1 is not visited again after the reload
-    paste(level, 2, 3, {"d"});    // nor column 2 above the row of the touch
-    paste(level, 2, 8, {"b"});    // but column 2 below it is
-    paste(level, 6, 5, {"a"});    // the old cave's column waits for its own visit
+    paste(level, 1, 12, {"d"});  // column 1 is not visited again after the reload
+    paste(level, 2, 3, {"d"});   // nor column 2 above the row of the touch
+    paste(level, 2, 8, {"b"});   // but column 2 below it is
+    paste(level, 6, 5, {"a"});   // the old cave's column waits for its own visit
     write_level(0, level);
     start(paste(blank(), 5, 5, {"Ea"}), 7, 5);
     game.lives = 3;

@@ -8,6 +8,7 @@
 #include <SDL_mixer.h>
 #include <vorbis/vorbisfile.h>
 
+#include <sys/wait.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -15,7 +16,6 @@
 #include <functional>
 #include <numeric>
 #include <set>
-#include <sys/wait.h>
 
 using namespace test_env;
 
@@ -23,7 +23,8 @@ const std::string RUN = KROMBLIX_RUN_DIR "/";
 const std::string GENERATOR = KROMBLIX_BINARY_DIR "/tools/kromblix-makedata";
 unsigned le(const std::string& bytes, std::size_t at, int size) {
     unsigned v = 0;
-    for (std::size_t i = static_cast<std::size_t>(size); i-- > 0;) v = v << 8 | static_cast<unsigned char>(bytes.at(at + i));
+    for (std::size_t i = static_cast<std::size_t>(size); i-- > 0;)
+        v = v << 8 | static_cast<unsigned char>(bytes.at(at + i));
     return v;
 }
 

@@ -172,6 +172,7 @@ TEST_F(Step, FinishedCaveGivesBonusExtraLifeAndTheNextCave) {
         game.cave_index = index;
         game.diamonds_left = 0;
         complete_cave_if_done(0);
-        EXPECT_EQ(std::tuple(game.lives, game.score, game.cave_index), std::tuple(4, 110, 0)) << index << ": no file after";
+        EXPECT_EQ(std::tuple(game.lives, game.score, game.cave_index), std::tuple(4, 110, 0))
+            << index << ": no file after";
     }
 }

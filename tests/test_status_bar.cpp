@@ -32,7 +32,8 @@ TEST_F(RenderTest, StatusTimeTurnsRedAtFiveAndThemeLabelsLightIn220MsTurns) {
     EXPECT_EQ(std::string(gfx.text_buffer.data()), "Lives: 0");
     const int lx[3] = {488, 486, 486}, ly[3] = {646, 663, 681};
     const std::uint32_t bg[3] = {BAND0, 44 + 8 * 10, 44 + 8 * 19};
-    for (auto [clock, lit] : {std::pair{219, 0}, {220, 1}, {439, 1}, {440, 2}, {879, 3}, {880, 0}, {1980, 0}, {2200, 1}}) {
+    for (auto [clock, lit] :
+         {std::pair{219, 0}, {220, 1}, {439, 1}, {440, 2}, {879, 3}, {880, 0}, {1980, 0}, {2200, 1}}) {
         game.frame_clock = clock;
         draw_status_bar(10);
         for (int n = 0; n < 3; ++n)

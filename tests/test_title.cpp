@@ -19,7 +19,8 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
     // The ribbons keep to x 87..708 and above y 620: these columns show frame and picture.
     for (int y = 98; y <= 580; ++y) {
         const std::uint32_t frame = y == 98 || y == 580 ? GREY : PEACH;
-        EXPECT_EQ(std::tuple(scr(78, y), scr(79, y), scr(719, y), scr(720, y)), std::tuple(GREY, frame, frame, GREY)) << y;
+        EXPECT_EQ(std::tuple(scr(78, y), scr(79, y), scr(719, y), scr(720, y)), std::tuple(GREY, frame, frame, GREY))
+            << y;
         for (int j : {0, 6, 638}) {
             if (y >= 100 && y < 579) {
                 EXPECT_EQ(scr(80 + j, y), picture[static_cast<std::size_t>(640 * (y - 100) + j)]);

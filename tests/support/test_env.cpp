@@ -3,14 +3,14 @@
 #include "render/font.h"
 #include "render/scenes.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace test_env {
 
@@ -81,7 +81,8 @@ void GameTest::SetUp() {
     gfx.tile_sheet = image(32, 128, 0x00FFFFFF);
     for (int t = 0; t < 4; ++t)
         for (int i = 4; i < 28; ++i)
-            for (int j = 4; j < 28; ++j) px(gfx.tile_sheet, j, t * 32 + i) = 0x203040u * static_cast<std::uint32_t>(t + 1);
+            for (int j = 4; j < 28; ++j)
+                px(gfx.tile_sheet, j, t * 32 + i) = 0x203040u * static_cast<std::uint32_t>(t + 1);
     gfx.player_sheet = image(196, 130, 0x00FFFFFF);
     for (int i = 8; i < 120; ++i) px(gfx.player_sheet, 16, i) = 0x00FF00;
     gfx.title_image = image(640, 480, 0x102030);
@@ -116,7 +117,7 @@ SDL_Surface* make_screen() {
 
 GuardedScreen::GuardedScreen() {
     replace(gfx.screen, SDL_CreateRGBSurfaceFrom(buffer.data() + G * PITCH + G, SCREEN_W, SCREEN_H, 32, PITCH * 4,
-                                                  0xFF0000, 0xFF00, 0xFF, 0));
+                                                 0xFF0000, 0xFF00, 0xFF, 0));
     fill_screen(0);
 }
 

@@ -111,8 +111,8 @@ struct Outcome {
 // (SDL turns it into a window close) stop_ms after `ready` exists (or after the start); kills
 // what still runs after 5 minutes (a sanitizer build plays all the cave solutions in one or two).
 // Its streams go to dir/stdout.txt and dir/stderr.txt.
-Outcome run_program(const std::vector<std::string>& args, const fs::path& dir,
-                    const std::vector<std::string>& env = {}, int stop_ms = -1, const fs::path& ready = {});
+Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, const std::vector<std::string>& env = {},
+                    int stop_ms = -1, const fs::path& ready = {});
 
 // ---- the replay runner's frame record ----
 // One block of the frame record, or the closing exit block (kind "exit", number the status).

@@ -12,9 +12,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 

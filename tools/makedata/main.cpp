@@ -77,9 +77,12 @@ int main(int argc, char** argv) {
     const std::string dir = opt.out + "/";
     const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> jobs = {
         // Longest first, so the parallel run ends sooner.
-        {theme_file_name(1), [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
-        {theme_file_name(2), [](const std::string& path) { write_ogg(make_theme(2), path, MUSIC_SERIAL_BASE + 2, MUSIC_QUALITY); }},
-        {theme_file_name(3), [](const std::string& path) { write_ogg(make_theme(3), path, MUSIC_SERIAL_BASE + 3, MUSIC_QUALITY); }},
+        {theme_file_name(1),
+         [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
+        {theme_file_name(2),
+         [](const std::string& path) { write_ogg(make_theme(2), path, MUSIC_SERIAL_BASE + 2, MUSIC_QUALITY); }},
+        {theme_file_name(3),
+         [](const std::string& path) { write_ogg(make_theme(3), path, MUSIC_SERIAL_BASE + 3, MUSIC_QUALITY); }},
         {"font.bmp",
          [&](const std::string& path) {
              Face face(opt.fonts + "/" + STRIP_FACE);

@@ -13,13 +13,13 @@
 #include "tools/replay/replay_file.h"
 #include "tools/replay/screenshots.h"
 
+#include <unistd.h>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace {

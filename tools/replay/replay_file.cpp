@@ -68,7 +68,8 @@ Replay parse_replay(std::string_view text) {
         if (relative) ms += previous;
         if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
         if (ms < previous)
-            return fail("time " + std::to_string(ms) + " comes before the previous event's " + std::to_string(previous));
+            return fail("time " + std::to_string(ms) + " comes before the previous event's " +
+                        std::to_string(previous));
         event.tick = static_cast<std::uint32_t>(ms);
 
         if (count < 2) return fail("an event needs a kind: down, up or quit");
@@ -79,8 +80,7 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key))
-                return fail("unknown key \"" + std::string(words[2]) +
-                            "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
+                return fail("unknown key \"" + std::string(words[2]) + "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
         } else {
             return fail("unknown event \"" + std::string(words[1]) + "\" (down, up or quit)");
         }
