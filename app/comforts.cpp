@@ -1,6 +1,6 @@
 #include "app/comforts.h"
 
-#include "app/volume.h"
+#include "platform/volume.h"
 #include "platform/window_scale.h"
 #include "render/canvas.h"
 #include "sim/game_state.h"
@@ -16,7 +16,7 @@ bool handle_comfort_key(const SDL_Event& event) {
         toggle_mute();
     } else if (key == SDLK_MINUS || key == SDLK_EQUALS) {
         step_music_volume(key == SDLK_MINUS ? -1 : 1);
-    } else if (toggle_fullscreen(game.screen)) {
+    } else if (toggle_fullscreen(gfx.screen)) {
         present_screen();  // the picture as it was, in the new window
     }
     return true;

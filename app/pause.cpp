@@ -4,6 +4,7 @@
 #include "app/text_width.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
+#include "platform/volume.h"
 #include "render/canvas.h"
 #include "render/font.h"
 #include "sim/game_state.h"
@@ -39,8 +40,7 @@ void resume(std::uint32_t paused_at) {
     game.frame_clock += paused;
     game.step_clock += paused;
     game.cave_start_time += paused;
-    Mix_Resume(-1);
-    Mix_ResumeMusic();
+    pause_all_sound(false);
 }
 
 }  // namespace
@@ -51,13 +51,13 @@ bool pauses_game(const SDL_Event& event) {
 }
 
 void draw_pause_screen() {
-    if (!lock_surface(game.screen)) return;
+    if (!lock_surface(gfx.screen)) return;
     for (int y = 0; y < SCREEN_H; ++y) {
-        std::uint32_t* row = pixel_at(game.screen, 0, y);
+        std::uint32_t* row = pixel_at(gfx.screen, 0, y);
         const std::uint32_t dim = y >= BAND_TOP && y <= BAND_BOTTOM ? BAND_DIM : DIM;
         for (int x = 0; x < SCREEN_W; ++x) row[x] = blend_multiply(row[x], dim);
     }
-    if (game.font_image && game.font_image->w > 0) {
+    if (gfx.font_image && gfx.font_image->w > 0) {
         draw_centred(250, "PAUSED", TITLE_COLOUR);
         int y = 320;
         for (const char* line : KEY_LINES) {
@@ -71,8 +71,7 @@ void draw_pause_screen() {
 
 bool run_pause() {
     const std::uint32_t paused_at = plat_ticks();
-    Mix_Pause(-1);
-    Mix_PauseMusic();
+    pause_all_sound(true);
     draw_pause_screen();
     SDL_Event event;
     for (;;) {

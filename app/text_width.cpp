@@ -1,9 +1,9 @@
 #include "app/text_width.h"
 
-#include "sim/game_state.h"
+#include "render/canvas.h"
 
 int text_width(const char* text) {
-    const SDL_Surface* font = game.font_image;
+    const SDL_Surface* font = gfx.font_image;
     if (!font || font->w <= 0) return 0;
     const int cells = font->h / font->w;
     int width = 0;
@@ -11,8 +11,8 @@ int text_width(const char* text) {
         const int k = static_cast<signed char>(*p) - 33;  // cell 0 is '!'
         if (*p == ' ')
             width += font->w / 2;
-        else if (k >= 0 && k < cells && k < 94 && k < static_cast<int>(game.glyph_width.size()))
-            width += game.glyph_width[static_cast<std::size_t>(k)] + 1;
+        else if (k >= 0 && k < cells && k < 94 && k < static_cast<int>(gfx.glyph_width.size()))
+            width += gfx.glyph_width[static_cast<std::size_t>(k)] + 1;
     }
     return width;
 }

@@ -31,9 +31,8 @@ constexpr std::uint32_t MAX_LAG_MS = 100;
 
 struct Recorder {
     std::FILE* file = nullptr;
-    std::uint32_t game_ms = 0;    // the game's clock
+    VirtualClock clock;           // the game's clock
     std::uint32_t real_base = 0;  // SDL_GetTicks() at game clock 0, moved on after long stalls
-    int empty_polls = 0;          // polls at game_ms that found nothing
 };
 
 Recorder recorder;
@@ -41,33 +40,31 @@ Recorder recorder;
 // Sleeps until real time has caught up with the game clock.
 void keep_pace() {
     const std::uint32_t real = SDL_GetTicks() - recorder.real_base;
-    if (real < recorder.game_ms)
-        SDL_Delay(recorder.game_ms - real);
-    else if (real - recorder.game_ms > MAX_LAG_MS)
-        recorder.real_base += real - recorder.game_ms;
+    const std::uint32_t game_ms = recorder.clock.now;
+    if (real < game_ms)
+        SDL_Delay(game_ms - real);
+    else if (real - game_ms > MAX_LAG_MS)
+        recorder.real_base += real - game_ms;
 }
 
-void advance(std::uint32_t ms) {
-    recorder.game_ms += ms;
-    recorder.empty_polls = 0;
+std::uint32_t recording_ticks() { return recorder.clock.now; }
+
+void recording_delay(std::uint32_t ms) {
+    recorder.clock.sleep(ms);
     keep_pace();
 }
 
-std::uint32_t recording_ticks() { return recorder.game_ms; }
-
-void recording_delay(std::uint32_t ms) { advance(ms); }
-
 int recording_poll(SDL_Event* event) {
     // Once a poll at this tick came back empty, later events wait for the next tick.
-    if (recorder.empty_polls == 0 && poll_translated_event(event)) {
+    if (recorder.clock.empty_polls == 0 && poll_translated_event(event)) {
         std::array<char, 64> line{};
-        if (format_replay_event(*event, recorder.game_ms, line.data(), line.size())) {
+        if (format_replay_event(*event, recorder.clock.now, line.data(), line.size())) {
             std::fputs(line.data(), recorder.file);
             std::fflush(recorder.file);
         }
         return 1;
     }
-    if (++recorder.empty_polls >= REPLAY_SPIN_POLLS) advance(1);
+    if (recorder.clock.empty_poll()) keep_pace();
     return 0;
 }
 
@@ -130,9 +127,10 @@ bool start_event_recording(const char* path) {
         std::fprintf(stderr, "Warning: cannot record to \"%s\"; playing without recording\n", path);
         return false;
     }
-    std::fputs("# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
-               "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
-               file);
+    std::fputs(
+        "# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
+        "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
+        file);
     std::fflush(file);
     recorder = Recorder{};
     recorder.file = file;

@@ -3,9 +3,12 @@
 #include "tests/support/test_env.h"
 
 #include "app/scores.h"
-#include "app/volume.h"
+#include "platform/audio.h"
 #include "platform/gamepad.h"
+#include "platform/volume.h"
 #include "platform/window_scale.h"
+
+#include <SDL_mixer.h>
 
 #include <atomic>
 #include <cmath>
@@ -49,22 +52,24 @@ std::vector<std::int16_t> capture_theme_change(bool cut_off) {
     setenv("SDL_DISKAUDIOFILE", "mix.raw", 1);
     EXPECT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
     EXPECT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048), 0) << Mix_GetError();
-    Mix_Music* one = Mix_LoadMUS((RUN + "1.m").c_str());
-    Mix_Music* two = Mix_LoadMUS((RUN + "2.m").c_str());
+    const fs::path old_dir = fs::current_path();
+    fs::current_path(KROMBLIX_RUN_DIR);
+    EXPECT_TRUE(load_theme(1) && load_theme(2));
+    fs::current_path(old_dir);
     mixed_frames = 0;
     Mix_SetPostMix([](void*, Uint8*, int bytes) { mixed_frames += static_cast<std::uint32_t>(bytes / 4); }, nullptr);
     PlatformHooks hooks;
     hooks.ticks = mixed_ms;
     set_platform_hooks(hooks);
-    Mix_PlayMusic(one, -1);
+    plat_music_play(1);
     for (bool changed = false; mixed_ms() < 2200; SDL_Delay(2)) {
         if (!changed && mixed_ms() >= 1000) {
             changed = true;
             if (cut_off) {
-                Mix_HaltMusic();
-                Mix_PlayMusic(two, -1);
+                plat_music_halt();
+                plat_music_play(2);
             } else {
-                switch_theme(two);
+                switch_theme(2);
             }
         }
         music_tick();
@@ -72,8 +77,7 @@ std::vector<std::int16_t> capture_theme_change(bool cut_off) {
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     reset_platform_hooks();
-    Mix_FreeMusic(one);
-    Mix_FreeMusic(two);
+    free_audio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     const std::string bytes = slurp("mix.raw");
@@ -108,17 +112,17 @@ TEST(Volume, MuteKeepsTheMusicLevelAndStepsStayInRange) {
     ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048), 0) << Mix_GetError();
     reset_volume();
     step_music_volume(-1);
-    EXPECT_EQ(music_volume(), MIX_MAX_VOLUME - MUSIC_VOLUME_STEP);
+    EXPECT_EQ(music_volume(), MAX_VOLUME - MUSIC_VOLUME_STEP);
     toggle_mute();
     EXPECT_TRUE(muted());
     EXPECT_EQ(std::tuple(Mix_VolumeMusic(-1), Mix_Volume(3, -1)), std::tuple(0, 0));
     toggle_mute();
-    EXPECT_EQ(Mix_VolumeMusic(-1), MIX_MAX_VOLUME - MUSIC_VOLUME_STEP);
+    EXPECT_EQ(Mix_VolumeMusic(-1), MAX_VOLUME - MUSIC_VOLUME_STEP);
     for (int i = 0; i < 20; ++i) step_music_volume(-1);
     EXPECT_EQ(music_volume(), 0);
     for (int i = 0; i < 20; ++i) step_music_volume(1);
-    EXPECT_EQ(music_volume(), MIX_MAX_VOLUME);
-    EXPECT_EQ(Mix_Volume(3, -1), MIX_MAX_VOLUME);
+    EXPECT_EQ(music_volume(), MAX_VOLUME);
+    EXPECT_EQ(Mix_Volume(3, -1), MAX_VOLUME);
     reset_volume();
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

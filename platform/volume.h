@@ -1,9 +1,8 @@
-// Music and sound volume, and changing themes without a click.
+// Music and sound volume, pausing all sound, and changing themes without a click.
 #pragma once
 
-#include <SDL_mixer.h>
-
-constexpr int MUSIC_VOLUME_STEP = 16;  // of SDL_mixer's 128
+constexpr int MAX_VOLUME = 128;        // SDL_mixer's full volume
+constexpr int MUSIC_VOLUME_STEP = 16;  // of MAX_VOLUME
 // The old theme fades out over this long before the new one starts from its beginning.
 constexpr int THEME_FADE_MS = 500;
 
@@ -13,10 +12,12 @@ void toggle_mute();
 void step_music_volume(int direction);
 int music_volume();
 bool muted();
-// Restarts theme from its beginning. A theme that is playing fades out first; the new one starts
-// from music_tick once the fade is over (by the game's clock, and by the mixer's).
-void switch_theme(Mix_Music* theme);
+// Restarts theme 1..3 from its beginning. A theme that is playing fades out first; the new one
+// starts from music_tick once the fade is over (by the game's clock, and by the mixer's).
+void switch_theme(int theme);
 // Starts a theme whose predecessor has faded out; called on every pass of the loops.
 void music_tick();
 // Back to full volume, not muted, no theme waiting.
 void reset_volume();
+// Holds every sound and the music where they are, or lets them go on.
+void pause_all_sound(bool paused);

@@ -1,6 +1,8 @@
-#include "app/volume.h"
+#include "platform/volume.h"
 
 #include "platform/platform.h"
+
+#include <SDL_mixer.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,9 +15,9 @@ constexpr std::uint32_t MIXER_LAG_MS = 150;
 constexpr std::int32_t MAX_WAIT_MS = 1000;
 
 struct Volume {
-    int music = MIX_MAX_VOLUME;
+    int music = MAX_VOLUME;
     bool muted = false;
-    Mix_Music* waiting = nullptr;  // the theme to start once the old one has faded
+    int waiting = 0;              // the theme to start once the old one has faded, or 0
     std::uint32_t start_at = 0;    // plat_ticks() when it starts
 };
 Volume volume;
@@ -23,7 +25,7 @@ Volume volume;
 void apply() {
     Mix_VolumeMusic(volume.muted ? 0 : volume.music);
     // The channels exist only while the audio device is open.
-    if (Mix_QuerySpec(nullptr, nullptr, nullptr)) Mix_Volume(-1, volume.muted ? 0 : MIX_MAX_VOLUME);
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr)) Mix_Volume(-1, volume.muted ? 0 : MAX_VOLUME);
 }
 
 }  // namespace
@@ -34,21 +36,21 @@ void toggle_mute() {
 }
 
 void step_music_volume(int direction) {
-    volume.music = std::clamp(volume.music + direction * MUSIC_VOLUME_STEP, 0, MIX_MAX_VOLUME);
+    volume.music = std::clamp(volume.music + direction * MUSIC_VOLUME_STEP, 0, MAX_VOLUME);
     apply();
 }
 
 int music_volume() { return volume.music; }
 bool muted() { return volume.muted; }
 
-void switch_theme(Mix_Music* theme) {
-    if (!Mix_PlayingMusic() && !volume.waiting) {
-        Mix_PlayMusic(theme, -1);
+void switch_theme(int theme) {
+    if (!plat_music_playing() && !volume.waiting) {
+        plat_music_play(theme);
         return;
     }
     // Cutting a wave off mid-swing clicks; a short fade does not. The start waits on the game's
     // clock, so a replay starts it at the same frame every time.
-    if (!volume.waiting) Mix_FadeOutMusic(THEME_FADE_MS);
+    if (!volume.waiting) plat_music_fade_out(THEME_FADE_MS);
     volume.waiting = theme;
     volume.start_at = plat_ticks() + THEME_FADE_MS + MIXER_LAG_MS;
 }
@@ -56,13 +58,23 @@ void switch_theme(Mix_Music* theme) {
 void music_tick() {
     if (!volume.waiting) return;
     const auto late = static_cast<std::int32_t>(plat_ticks() - volume.start_at);
-    if (late < 0 || (Mix_PlayingMusic() && late < MAX_WAIT_MS)) return;
-    Mix_HaltMusic();  // whatever of the fade is left is silent by now
-    Mix_PlayMusic(volume.waiting, -1);
-    volume.waiting = nullptr;
+    if (late < 0 || (plat_music_playing() && late < MAX_WAIT_MS)) return;
+    plat_music_halt();  // whatever of the fade is left is silent by now
+    plat_music_play(volume.waiting);
+    volume.waiting = 0;
 }
 
 void reset_volume() {
     volume = Volume{};
     apply();
+}
+
+void pause_all_sound(bool paused) {
+    if (paused) {
+        Mix_Pause(-1);
+        Mix_PauseMusic();
+    } else {
+        Mix_Resume(-1);
+        Mix_ResumeMusic();
+    }
 }
