@@ -1,12 +1,11 @@
 // Drawing: what the replays' pictures cannot show. Everything drawn near or past the edges stays
-// on the screen; blends ignore the top byte; rectangles, walls, font metrics and modes on stand-in
+// on the screen; blends ignore the top byte; rectangles, font metrics and modes on stand-in
 // strips; sprites and the title picture are read at their row widths whatever the pitch; status
 // bands past cave 4. (Colours, texts, cells, rand() draws, effects and timing are pinned by
 // test_digests.cpp and the golden pictures.)
 #include "tests/support/test_env.h"
 
 #include "app/title.h"
-#include "render/cave_draw.h"
 #include "render/effects.h"
 #include "render/font.h"
 #include "render/sprites.h"
@@ -15,7 +14,7 @@
 using namespace test_env;
 using Render = GameTest;
 
-constexpr std::uint32_t BG = 0x00808080, INK = 0x00204060, MORTAR = 0x222222, BRICK = 0xCCCCCC, PEACH = 0xffcfa6;
+constexpr std::uint32_t BG = 0x00808080, INK = 0x00204060, PEACH = 0xffcfa6;
 
 int count_pixels(std::uint32_t value) {
     int n = 0;
@@ -59,15 +58,6 @@ TEST_F(Render, EverythingDrawnPastTheEdgesStaysOnTheScreen) {
             for (int j = 0; j < 13; ++j) draw_orbit_spark(j);
     }
     for (int frame = 0; frame < 20; ++frame) draw_ribbons(197);
-    // Walls in 33-pixel blocks: row 19 reaches y 640, no further.
-    fill_screen(BG);
-    game.frame_clock = 0;  // no timed message over the cave
-    set_cave(Rows(20, std::string(25, '#')));
-    EXPECT_EQ(rand_draws([] { draw_cave(); }), 0);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 25; ++x)
-            EXPECT_EQ(std::pair(scr(32 * x + 12, 32 * y + 5), scr(32 * x + 2, 32 * y + 5)), std::pair(MORTAR, BRICK));
-    EXPECT_EQ(std::pair(scr(5, 640), scr(2, 641)), std::pair(MORTAR, BG));
     EXPECT_TRUE(guarded.guard_intact());
 }
 
