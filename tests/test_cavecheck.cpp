@@ -32,15 +32,6 @@ bool has_line(const std::string& report, const std::string& start) {
     return report.rfind(start, 0) == 0 || report.find("\n" + start) != std::string::npos;
 }
 
-TEST(CaveCheck, SoundCaveHasNoFindingsAndCountsItsDiamonds) {
-    const cavecheck::Report report = cavecheck::check_cave(text_of(good_rows(), "\r\n"));
-    EXPECT_TRUE(report.sound);
-    EXPECT_TRUE(report.findings.empty());
-    EXPECT_EQ(report.cells, 500);
-    EXPECT_EQ(cavecheck::format_report("cave.txt", report), "cave.txt: 3 diamonds, sound\n");
-    EXPECT_FALSE(cavecheck::check_cave("").sound);
-}
-
 // Each broken cave, and the lines its report must hold, with line and column of the file.
 struct Broken {
     const char* what;
