@@ -83,7 +83,7 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
           "cave.txt:10:10: error: cell (9, 9) is '0', a code no rule knows",
           "cave.txt:11:11: error: cell (10, 10) is byte 0xFF, a code no rule knows", "cave.txt: 3 diamonds, 5 errors"}},
         // 24 cells on one line and 26 on the next: 500 cells, but the rows between are shifted.
-        {"line lengths", [](Rows& r) { r[5].pop_back(); r[6].insert(1, "_"); },
+        {"line lengths", [](Rows& r) { r[5].pop_back(); r[6].insert(r[6].begin() + 1, '_'); },
          {"cave.txt:6: warning: line holds 24 cells, not 25", "cave.txt:7: warning: line holds 26 cells, not 25"}},
         {"no diamonds", [](Rows& r) { r[5][5] = r[6][7] = r[18][23] = '_'; }, {"cave.txt: warning: no diamonds"}, true},
     };

@@ -33,9 +33,15 @@ struct ReplayRun {
     }
     // "STATUS RESULT TICK": the runner's exit status, then game_main's result and the tick it returned at.
     std::string ending() const {
-        const Block* last = next("exit", -1);
-        const std::string result = last ? " " + std::to_string(last->number) + " " + last->fields.at("tick") : "";
-        return std::to_string(outcome.status) + result;
+        std::string text = std::to_string(outcome.status);
+        if (const Block* last = next("exit", -1)) {
+            // Appended piece by piece: GCC 12 at -O3 warns falsely about " " + a temporary string.
+            text += ' ';
+            text += std::to_string(last->number);
+            text += ' ';
+            text += last->fields.at("tick");
+        }
+        return text;
     }
 };
 

@@ -70,7 +70,7 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_ms(relative ? words[0].substr(1) : words[0], ms))
-            return fail("\"" + std::string(words[0]) + "\" is not a time in ms (N or +N)");
+            return fail(concat({"\"", words[0], "\" is not a time in ms (N or +N)"}));
         if (relative) ms += previous;
         if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
         if (ms < previous)
@@ -85,10 +85,9 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key))
-                return fail("unknown key \"" + std::string(words[2]) +
-                            "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
+                return fail(concat({"unknown key \"", words[2], "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)"}));
         } else {
-            return fail("unknown event \"" + std::string(words[1]) + "\" (down, up or quit)");
+            return fail(concat({"unknown event \"", words[1], "\" (down, up or quit)"}));
         }
         previous = ms;
         result.events.push_back(event);
@@ -106,6 +105,12 @@ Replay read_replay_file(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return parse_replay(text.str());
+}
+
+std::string concat(std::initializer_list<std::string_view> pieces) {
+    std::string joined;
+    for (const std::string_view piece : pieces) joined += piece;
+    return joined;
 }
 
 SDL_Event to_sdl_event(const ReplayEvent& event) {

@@ -1,6 +1,7 @@
 #include "tools/replay/screenshots.h"
 
 #include "tools/replay/frame_record.h"
+#include "tools/replay/replay_file.h"
 
 #include <charconv>
 #include <cstdio>
@@ -46,9 +47,9 @@ bool parse_shot_selection(std::string_view text, ShotSelection& selection, std::
         const std::string_view part = text.substr(0, comma);
         ShotSelection::Item item;
         if (!parse_item(part, item)) {
-            error = "cannot read \"" + std::string(part) +
-                    "\" as frames to shoot (all, N, N-M, KIND, KIND:N or KIND:N-M; kinds: title game death "
-                    "game_over congrats)";
+            error = concat({"cannot read \"", part,
+                            "\" as frames to shoot (all, N, N-M, KIND, KIND:N or KIND:N-M; kinds: title game death "
+                            "game_over congrats)"});
             selection.items.clear();
             return false;
         }
