@@ -1,4 +1,10 @@
-// Process entry: runs the game and ends the process with its result.
+// Process entry: answers --help and --version, changes into the data directory, runs the game
+// and ends the process with its result.
+#include "app/command_line.h"
 #include "app/game_main.h"
 
-int main(int argc, char** argv) { return game_main(argc, argv); }
+int main(int argc, char** argv) {
+    if (const int status = handle_command_line(argc, argv); status >= 0) return status;
+    if (!enter_data_dir(find_data_dir())) return 1;
+    return game_main(argc, argv);
+}

@@ -296,7 +296,8 @@ TEST_F(Replays, RecordedSessionPlaysBackToTheSameEnd) {
     // The recording starts once SDL is up, and with it SDL's handler that turns SIGTERM into a
     // window close; then the title runs for a while.
     const Outcome recorded = run_program({KROMBLIX_RUN_DIR "/kromblix"}, dir.path / "run",
-                                     {"KROMBLIX_RECORD=" + recording.string()}, 1500, recording);
+                                     {"KROMBLIX_RECORD=" + recording.string(), "KROMBLIX_DATA=" + (dir.path / "run").string()},
+                                     1500, recording);
     EXPECT_EQ(recorded.status, 0);
 
     const Rows lines = lines_of(slurp(recording));

@@ -62,11 +62,11 @@ wait_for() {
   fail "$1: pixel ($2, $3) is $(pixel "$work/$1.png" "$2" "$3"), not $4"
 }
 
-# start_game DIR [VAR=value...]: starts the game in DIR and focuses its window.
+# start_game DIR [VAR=value...]: starts the game in DIR, on the data there, and focuses its window.
 start_game() {
   local dir=$1
   shift
-  (cd "$dir" && exec env "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
+  (cd "$dir" && exec env KROMBLIX_DATA="$dir" "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
   game_pid=$!
   wid=$(timeout 20 xdotool search --sync --name '^KROMBLIX' | head -n1) || true
   [ -n "$wid" ] || fail "no game window: $(cat "$work/game.err")"
