@@ -11,7 +11,17 @@
 
 namespace {
 
-constexpr const char* CAPTION = "KROMBLIX v1.1";
+// KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
+constexpr const char* CAPTION = "KROMBLIX v" KROMBLIX_VERSION;
+
+// The window's icon, drawn by the data generator from the tile art. The window has none when
+// the file is missing or unreadable; the game runs as before.
+void set_window_icon() {
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromFile("icon.bmp", "rb"), 1);
+    if (!icon) return;
+    SDL_WM_SetIcon(icon, nullptr);
+    SDL_FreeSurface(icon);
+}
 
 }  // namespace
 
@@ -26,6 +36,7 @@ int game_main(int /*argc*/, char** /*argv*/) {
         std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", SDL_GetError());
     std::atexit(SDL_Quit);
 
+    set_window_icon();  // before the window opens, as SDL 1.2 asks
     game.screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, 32, 0);
     if (game.screen) SDL_WM_SetCaption(CAPTION, CAPTION);
 
