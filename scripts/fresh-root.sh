@@ -11,6 +11,7 @@
 # on a desktop machine). --keep leaves the copy in place and prints where it is.
 # The clone holds the checkout's committed state (HEAD), not uncommitted changes.
 #
+# --make-root only makes the cached root.
 # Environment: KROMBLIX_FRESH_ROOT, the cached root (default /var/tmp/kromblix-bookworm-minbase;
 # delete it to make a new one); KROMBLIX_MIRROR, the Debian mirror for debootstrap (default:
 # debootstrap's own).
@@ -25,7 +26,7 @@ while [ $# -gt 0 ]; do
     --user) as_user=1; shift ;;
     --keep) keep=1; shift ;;
     --make-root) make_only=1; shift ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     --) shift; break ;;
     -*) echo "fresh-root.sh: unknown option $1" >&2; exit 2 ;;
     *) break ;;
