@@ -99,8 +99,9 @@ TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
     for (auto [growth, turn_mod_3, low_spread, spreads, pass_draws] : cases) {
         const std::string g(1, growth);
         const Rows cave = paste(blank(), 22, 17, {" .", ("_" + g).c_str()});
-        const unsigned seed = find_seed(turn, 2, [&](const std::vector<int>& d) {
-            return d[0] % 3 == turn_mod_3 && (d[1] % 100 < 18) == low_spread;
+        // Captured by copy: clang 14 cannot capture structured bindings by reference.
+        const unsigned seed = find_seed(turn, 2, [mod_3 = turn_mod_3, low = low_spread](const std::vector<int>& d) {
+            return d[0] % 3 == mod_3 && (d[1] % 100 < 18) == low;
         });
         std::srand(seed);
         pass(cave);

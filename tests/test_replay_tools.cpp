@@ -86,12 +86,12 @@ TEST(Screenshots, SelectionsChooseFramesByNumberAndKind) {
     EXPECT_EQ(replay::shot_file_name(42, FrameKind::game_over), "frame-000042-game_over.png");
 }
 
-std::string block_text(int number, FrameKind kind, std::uint32_t tick, std::span<const replay::SoundStart> sounds,
+std::string block_text(int number, FrameKind kind, std::uint32_t tick, std::span<const replay::SoundStart> started,
                        const char* shot) {
     char* buffer = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
-    replay::write_frame_block(out, number, kind, tick, game, sounds, shot);
+    replay::write_frame_block(out, number, kind, tick, game, started, shot);
     std::fclose(out);
     std::string text(buffer, size);
     std::free(buffer);
@@ -105,12 +105,12 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
     set_cave(rows);
     game.frame_clock = 1200, game.step_clock = 1130, game.lives = 7, game.score = 42, game.cave_index = 2;
     game.diamonds_left = -1, game.player_x = 4, game.player_y = 3, game.prev_x = 4, game.prev_y = 2, game.face_dy = 1;
-    const replay::SoundStart sounds[] = {{1, SoundId::collect}, {2, SoundId::blast}};
+    const replay::SoundStart started[] = {{1, SoundId::collect}, {2, SoundId::blast}};
     std::string expected = "frame 17 game\ntick 1101\nframe_clock 1200\nstep_clock 1130\nlives 7\nscore 42\n"
                            "cave_index 2\ndiamonds_left -1\nplayer 4 3\nprev 4 2\nfacing 0 1\ngrid\n";
     for (const std::string& row : rows) expected += row + "\n";
     expected += "sound 1 explode.wav\nsound 2 booom.wav\nshot frame-000017-game.png\n\n";
-    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, sounds, "frame-000017-game.png"), expected);
+    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, started, "frame-000017-game.png"), expected);
     // A title block is short: its tick, and what it started and shot.
     EXPECT_EQ(block_text(3, FrameKind::title, 111, {}, nullptr), "frame 3 title\ntick 111\n\n");
 
