@@ -4,6 +4,8 @@
 #
 #   scripts/build-matrix.sh [OUT_DIR] [COMPILER...]     (default: /var/tmp/kromblix-matrix, g++ clang++)
 #
+# KROMBLIX_MATRIX_TYPES="Release None" builds only those types.
+#
 # The types: Debug, Release, RelWithDebInfo, MinSizeRel, and None with Debian's usual flags
 # from dpkg-buildflags (hardening=+all), as a Debian package build gives them.
 set -uo pipefail
@@ -16,7 +18,7 @@ jobs=$(nproc)
 failed=0
 mkdir -p "$out"
 for cxx in "${compilers[@]}"; do
-  for type in Debug Release RelWithDebInfo MinSizeRel None; do
+  for type in ${KROMBLIX_MATRIX_TYPES:-Debug Release RelWithDebInfo MinSizeRel None}; do
     dir="$out/$cxx-$type"
     flags=()
     if [ "$type" = None ]; then
