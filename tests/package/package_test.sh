@@ -9,6 +9,7 @@
 # Then desktop-file-validate, appstreamcli validate --no-net and lintian check what it installs.
 set -euo pipefail
 build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 version=$2
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -80,11 +81,8 @@ game_pid=""
 note "headless start and close: status 0"
 
 # In a window, started as the desktop entry starts it.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$here/../support/xvfb.sh"
+start_xvfb "$work" || exit 1
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/kromblix.desktop")
 (export PATH="$root/usr/games:$PATH" SDL_AUDIODRIVER=dummy; exec $exec_line >"$work/out.txt" 2>"$work/err.txt") &
 game_pid=$!

@@ -30,12 +30,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# An X server on a display of its own choosing.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
+# An X server on a display of its own.
+source "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb "$work" || exit 1
 note "Xvfb on $DISPLAY"
 
 # pixel FILE X Y: the colour of one pixel as rrggbb.
