@@ -5,6 +5,8 @@
 #include "sim/cave_loader.h"
 #include "sim/game_state.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -27,7 +29,7 @@ struct BitmapNeed {
 SDL_Surface* load_bitmap(const BitmapNeed& need) {
     SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(need.name, "rb"), 1);
     if (!loaded) fail("Unable to load bitmap \"%s\": %s\n", need.name, SDL_GetError());
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, game.screen->format, 0);
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, gfx.screen->format, 0);
     SDL_FreeSurface(loaded);
     if (!converted) fail("Unable to convert bitmap \"%s\": %s\n", need.name, SDL_GetError());
     if (converted->w < need.min_w || converted->h < need.min_h || converted->w <= 0) {
@@ -41,22 +43,22 @@ SDL_Surface* load_bitmap(const BitmapNeed& need) {
 }  // namespace
 
 void load_assets() {
-    if (!game.screen) {
+    if (!gfx.screen) {
         std::fprintf(stderr, "Unable to set up video: %s\n", SDL_GetError());
         std::exit(1);
     }
-    game.player_sheet = load_bitmap({"player.bmp", 196, 129});
-    game.tile_sheet = load_bitmap({"pot5.bmp", 32, 128});
-    game.title_image = load_bitmap({"title.bmp", 640, 479});
-    game.font_image = load_bitmap({"font.bmp", 1, 0});
+    gfx.player_sheet = load_bitmap({"player.bmp", 196, 129});
+    gfx.tile_sheet = load_bitmap({"pot5.bmp", 32, 128});
+    gfx.title_image = load_bitmap({"title.bmp", 640, 479});
+    gfx.font_image = load_bitmap({"font.bmp", 1, 0});
 
     game.score = 0;
     game.cave_index = 0;
-    game.lives = 10;
+    game.lives = START_LIVES;
 
-    if (!lock_surface(game.font_image)) return;
+    if (!lock_surface(gfx.font_image)) return;
     build_font_metrics();
-    unlock_surface(game.font_image);
+    unlock_surface(gfx.font_image);
 
     load_cave();
 }
