@@ -91,7 +91,7 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
         {"line lengths",
          [](Rows& r) {
              r[5].pop_back();
-             r[6].insert(1, "_");
+             r[6].insert(r[6].begin() + 1, '_');
          },
          {"cave.txt:6: warning: line holds 24 cells, not 25", "cave.txt:7: warning: line holds 26 cells, not 25"}},
         {"no diamonds", [](Rows& r) { r[5][5] = r[6][7] = r[18][23] = '_'; }, {"cave.txt: warning: no diamonds"}, true},
