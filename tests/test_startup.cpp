@@ -2,6 +2,8 @@
 // with files removed or spoiled, checked for its message, the stream it went to and its status.
 #include "tests/support/test_env.h"
 
+#include <csignal>
+
 using namespace test_env;
 
 class Startup : public ::testing::Test {
@@ -46,9 +48,9 @@ TEST_F(Startup, MissingOrTooSmallBitmapsStopStartUpNamingTheFile) {
         SDL_Surface* small = SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 24, 0xFF0000, 0xFF00, 0xFF, 0);
         SDL_SaveBMP(small, (dir.path / name).c_str());
         SDL_FreeSurface(small);
-        const bool font = name == "font.bmp";  // a small font is still a font: the game runs until closed
+        const bool font = name == "font.bmp";  // a small font is still a font: the game runs until stopped
         r = run({}, font ? 1500 : -1);
-        EXPECT_EQ(r.status, font ? 0 : 1) << name;
+        EXPECT_EQ(r.status, font ? 128 + SIGTERM : 1) << name;
         if (!font) { EXPECT_NE(r.err.find(name), std::string::npos) << r.err; }
         fs::copy_file(KROMBLIX_RUN_DIR "/" + name, dir.path / name, fs::copy_options::overwrite_existing);
     }
@@ -58,7 +60,19 @@ TEST_F(Startup, NoSoundDeviceWarnsAndPlaysSilently) {
     // ALSA finds no sound card here: the device cannot be opened, the music still loads.
     fs::remove(dir.path / "shot.wav");  // a missing sound is not reported
     const Outcome r = run({"SDL_AUDIODRIVER=alsa"}, 1500);
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 128 + SIGTERM);
     EXPECT_NE(r.out.find("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: "), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("Mix_LoadMUS"), std::string::npos) << r.out;
+}
+
+TEST_F(Startup, EndsOnAStopSignalAndWithoutADisplay) {
+    // SIGTERM 10 ms after the start, in the middle of start-up (playing, it ends the tests above).
+    Outcome r = run({}, 0);
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+
+    // No X display and no driver named: said, not run invisibly.
+    r = run({"DISPLAY=", "SDL_VIDEODRIVER="});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no display: DISPLAY is not set and SDL_VIDEODRIVER names no driver"), std::string::npos)
+        << r.err;
 }
