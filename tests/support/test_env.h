@@ -119,6 +119,7 @@ struct ScratchDir {
 struct Outcome {
     int status = -1;  // exit status, or 128 + the signal
     std::string out, err;
+    long max_rss_kb = 0;  // the largest resident size it reached
 };
 // Runs args[0] in dir with the dummy SDL drivers and env added. With stop_ms >= 0, sends SIGTERM
 // (the game ends with status 128 + 15) stop_ms after `ready` exists (or after the start); kills
