@@ -214,6 +214,17 @@ TEST_F(Replays, EndTimesAndBrokenReplays) {
     EXPECT_EQ(run.ending(), "2");
     EXPECT_NE(run.outcome.err.find("line 3"), std::string::npos) << run.outcome.err;
     EXPECT_NE(run.outcome.err.find("JUMP"), std::string::npos) << run.outcome.err;
+
+    // A replay beyond 24 hours of virtual time, a directory for a replay: refused with status 2.
+    std::ofstream(dir.path / "long.txt") << "1000 down SPACE\n2147483647 quit\n";
+    EXPECT_EQ(replay((dir.path / "long.txt").string()).ending(), "2");
+    EXPECT_EQ(replay(dir.path.string()).ending(), "2");
+    // A record that cannot be written fails the run, however the game ended.
+    const Outcome full = run_program({KROMBLIX_REPLAY_TOOL, "-C", "run", "-o", "/dev/full", REPLAYS / "new_game.txt"},
+                                     dir.path);
+    EXPECT_EQ(full.status, 4);
+    EXPECT_NE(full.err.find("cannot write the record to \"/dev/full\": No space left on device"), std::string::npos)
+        << full.err;
 }
 
 TEST_F(Replays, SameReplayGivesTheSameRecordAndPictures) {

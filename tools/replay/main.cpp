@@ -6,14 +6,17 @@
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
 #include "sim/game_state.h"
+#include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/png_io.h"
 #include "tools/replay/replay_file.h"
 #include "tools/replay/screenshots.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -27,6 +30,8 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t DEFAULT_TAIL_MS = 5000;  // after the last event, when nothing ends the run
 constexpr std::uint32_t GIVE_UP_MS = 60000;      // after the end, a game that has not returned is stuck
+constexpr int STUCK_STATUS = 3;
+constexpr int OUTPUT_LOST_STATUS = 4;             // the record or a screenshot could not be written
 
 constexpr const char* USAGE =
     "usage: kromblix-replay [options] REPLAY\n"
@@ -39,7 +44,8 @@ constexpr const char* USAGE =
     "      --shots LIST    write these frames as PNG files: all, N, N-M, KIND, KIND:N, KIND:N-M,\n"
     "                      separated by commas; kinds: title game death game_over congrats\n"
     "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
-    "The exit status is the game's.\n";
+    "The exit status is the game's; 2 for a bad command line or replay, 3 for a game that does not\n"
+    "end, 4 when the record or a screenshot cannot be written.\n";
 
 struct Options {
     fs::path dir = ".";
@@ -62,6 +68,7 @@ struct Runner {
     int empty_polls = 0;
 
     std::FILE* record = nullptr;
+    std::string record_name;
     std::vector<replay::SoundStart> sounds;
     int frames = 0;
     std::array<int, 5> frames_of_kind{};
@@ -72,6 +79,14 @@ struct Runner {
 
 Runner runner;
 
+// Every block is checked as it is written: a record that cannot be written ends the run at once.
+void check_record() {
+    if (std::ferror(runner.record) == 0) return;
+    std::fprintf(stderr, "kromblix-replay: cannot write the record to %s: %s\n", runner.record_name.c_str(),
+                 std::strerror(errno));
+    std::exit(OUTPUT_LOST_STATUS);
+}
+
 void advance(std::uint32_t ms) {
     runner.now += ms;
     runner.empty_polls = 0;
@@ -79,7 +94,7 @@ void advance(std::uint32_t ms) {
         std::fflush(runner.record);
         std::fprintf(stderr, "kromblix-replay: the game has not returned %u ms after the end of the replay\n",
                      static_cast<unsigned>(GIVE_UP_MS));
-        std::exit(3);
+        std::exit(STUCK_STATUS);
     }
 }
 
@@ -125,6 +140,7 @@ void frame_shown(FrameKind kind) {
     }
     replay::write_frame_block(runner.record, number, kind, runner.now, game, runner.sounds,
                               shot.empty() ? nullptr : shot.c_str());
+    check_record();
     runner.sounds.clear();
 }
 
@@ -157,7 +173,9 @@ Options parse_options(int argc, char** argv) {
             options.record = v == "-" ? fs::path{} : fs::path(v);
         } else if (arg == "--until") {
             const std::string_view v = value();
-            if (!parse_ms(v, options.until)) usage_error("--until takes a time in ms, not \"" + std::string(v) + "\"");
+            if (!parse_ms(v, options.until) || options.until > replay::MAX_REPLAY_MS)
+                usage_error("--until takes a time in ms up to 24 hours (" + std::to_string(replay::MAX_REPLAY_MS) +
+                            "), not \"" + tool_io::shown_word(v) + "\"");
             options.has_until = true;
         } else if (arg == "--shots") {
             std::string error;
@@ -165,7 +183,7 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "--shot-dir") {
             options.shot_dir = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-            usage_error("unknown option " + std::string(arg));
+            usage_error("unknown option " + tool_io::shown_word(arg));
         } else if (has_replay) {
             usage_error("one replay at a time");
         } else {
@@ -182,7 +200,7 @@ Options parse_options(int argc, char** argv) {
 std::FILE* open_record(const fs::path& path) {
     if (!path.empty()) {
         std::FILE* file = std::fopen(path.c_str(), "w");
-        if (!file) usage_error("cannot write the record to \"" + path.string() + "\"");
+        if (!file) usage_error("cannot write the record to \"" + path.string() + "\": " + std::strerror(errno));
         return file;
     }
     std::fflush(stdout);
@@ -225,6 +243,7 @@ int main(int argc, char** argv) {
     }
     runner.shots = options.shots;
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
+    runner.record_name = options.record.empty() ? "standard output" : "\"" + options.record.string() + "\"";
     runner.sounds.reserve(64);
 
     fs::current_path(options.dir, ec);
@@ -244,7 +263,14 @@ int main(int argc, char** argv) {
     const int status = game_main(0, nullptr);
 
     replay::write_exit_block(runner.record, status, runner.now, runner.sounds);
-    std::fclose(runner.record);
-    if (runner.shot_failed) std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
+    if (std::string error; !tool_io::finish_output(runner.record, error)) {
+        std::fprintf(stderr, "kromblix-replay: cannot write the record to %s: %s\n", runner.record_name.c_str(),
+                     error.c_str());
+        return OUTPUT_LOST_STATUS;
+    }
+    if (runner.shot_failed) {
+        std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
+        return OUTPUT_LOST_STATUS;
+    }
     return status;
 }

@@ -1,12 +1,10 @@
 #include "tools/replay/replay_file.h"
 
 #include "platform/event_recorder.h"
+#include "tools/common/tool_io.h"
 
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <limits>
-#include <sstream>
 
 namespace replay {
 
@@ -70,9 +68,11 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_ms(relative ? words[0].substr(1) : words[0], ms))
-            return fail("\"" + std::string(words[0]) + "\" is not a time in ms (N or +N)");
-        if (relative) ms += previous;
-        if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
+            return fail("\"" + tool_io::shown_word(words[0]) + "\" is not a time in ms (N or +N)");
+        if (ms <= MAX_REPLAY_MS && relative) ms += previous;
+        if (ms > MAX_REPLAY_MS)
+            return fail("time " + std::to_string(ms) + " is too late: a replay ends within 24 hours (" +
+                        std::to_string(MAX_REPLAY_MS) + " ms)");
         if (ms < previous)
             return fail("time " + std::to_string(ms) + " comes before the previous event's " + std::to_string(previous));
         event.tick = static_cast<std::uint32_t>(ms);
@@ -85,10 +85,10 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key))
-                return fail("unknown key \"" + std::string(words[2]) +
+                return fail("unknown key \"" + tool_io::shown_word(words[2]) +
                             "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
         } else {
-            return fail("unknown event \"" + std::string(words[1]) + "\" (down, up or quit)");
+            return fail("unknown event \"" + tool_io::shown_word(words[1]) + "\" (down, up or quit)");
         }
         previous = ms;
         result.events.push_back(event);
@@ -97,15 +97,13 @@ Replay parse_replay(std::string_view text) {
 }
 
 Replay read_replay_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text, error;
+    if (!tool_io::read_file(path, text, error)) {
         Replay failed;
-        failed.error = "cannot read replay \"" + path + "\"";
+        failed.error = error;
         return failed;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse_replay(text.str());
+    return parse_replay(text);
 }
 
 SDL_Event to_sdl_event(const ReplayEvent& event) {
