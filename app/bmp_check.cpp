@@ -1,5 +1,6 @@
 #include "app/bmp_check.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 namespace {
@@ -16,8 +17,11 @@ std::uint32_t u32(std::span<const std::uint8_t> b, std::size_t at) {
     return u16(b, at) | (u16(b, at + 2) << 16);
 }
 
-const char* say(char* reason, std::size_t size, const char* format, auto... values) {
-    std::snprintf(reason, size, format, values...);
+[[gnu::format(printf, 3, 4)]] const char* say(char* reason, std::size_t size, const char* format, ...) {
+    std::va_list values;
+    va_start(values, format);
+    std::vsnprintf(reason, size, format, values);
+    va_end(values);
     return reason;
 }
 

@@ -9,10 +9,15 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   libvorbis-dev libogg-dev libpng-dev
 )
-# The window tests drive a real X server.
-if [ "${1:-}" = "--with-window-tools" ]; then
-  packages+=(xvfb xdotool x11-apps imagemagick python3)
-fi
+# --with-window-tools: the window tests drive a real X server.
+# --with-fuzz: clang with libFuzzer and its sanitizers, for the fuzz targets (HACKING.md).
+for option in "$@"; do
+  case "$option" in
+    --with-window-tools) packages+=(xvfb xdotool x11-apps imagemagick python3) ;;
+    --with-fuzz) packages+=(clang libclang-rt-dev) ;;
+    *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
