@@ -70,6 +70,7 @@ void draw_frame() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::set_up_once();
+    fuzz::enter_scratch_dir();
     std::size_t end = 0;
     for (int cells = 0; end < size && cells < CAVE_CELLS; ++end)
         if (data[end] > 0x20) ++cells;
@@ -101,5 +102,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         }
     fuzz::check_fence();
+    fuzz::leave_scratch_dir();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -42,6 +43,9 @@ struct FencedScreen {
 FencedScreen* full_screen = nullptr;
 FencedScreen* small_screen = nullptr;
 FencedScreen* active = nullptr;
+
+std::string scratch;   // the scratch directory the cave files go into
+int home_dir = -1;     // the directory the fuzzer runs in (its corpus paths may be relative to it)
 
 constexpr int MAX_QUEUED = 16;
 std::array<SDL_Event, MAX_QUEUED> queued;
@@ -96,6 +100,15 @@ SDL_Surface* stand_in_font() {
     return s;
 }
 
+void enter_scratch_dir() {
+    if (home_dir < 0) home_dir = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (home_dir < 0 || chdir(scratch.c_str()) != 0) std::abort();
+}
+
+void leave_scratch_dir() {
+    if (fchdir(home_dir) != 0) std::abort();
+}
+
 void use_full_screen(bool full) {
     active = full ? full_screen : small_screen;
     game.screen = active->surface;
@@ -141,12 +154,11 @@ void set_up_once() {
     hooks.frame_shown = [](FrameKind kind) { ++frames[static_cast<std::size_t>(kind)]; };
     set_platform_hooks(hooks);
 
-    static std::string dir = "/tmp/kromblix-fuzz-" + std::to_string(getpid());
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) std::abort();
-    if (chdir(dir.c_str()) != 0) std::abort();
+    scratch = "/tmp/kromblix-fuzz-" + std::to_string(getpid());
+    if (mkdir(scratch.c_str(), 0700) != 0 && errno != EEXIST) std::abort();
     std::atexit([] {
-        std::remove((dir + "/level0.txt").c_str());
-        rmdir(dir.c_str());
+        std::remove((scratch + "/level0.txt").c_str());
+        rmdir(scratch.c_str());
     });
 }
 

@@ -10,8 +10,12 @@
 namespace fuzz {
 
 // Sets up, once: the fenced screen in game.screen, the stand-in bitmaps, the platform hooks, and a
-// scratch directory as the current one (for cave files).
+// scratch directory for cave files.
 void set_up_once();
+// Makes the scratch directory the current one for one input (the game reads its caves from the
+// current directory), and goes back to where the fuzzer runs after it.
+void enter_scratch_dir();
+void leave_scratch_dir();
 // The game's screen: the 800 by 700 one, or a small one (every draw is clipped to the screen, so
 // on it a frame costs little and the clipping is put to the test).
 constexpr int SMALL_SCREEN_W = 40, SMALL_SCREEN_H = 24;
