@@ -195,8 +195,9 @@ wait_for lost-title 79 300 $PEACH
 kill "$xvfb_pid"
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=""
-for _ in $(seq 10); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$game_pid" 2>/dev/null && fail "the game still runs a second after its display ended"
+# Within a second; the check allows two for a machine busy with other work.
+for _ in $(seq 20); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game_pid" 2>/dev/null && fail "the game still runs two seconds after its display ended"
 end_game
 [ "$status" -ne 0 ] || fail "the game ended with status 0 when its display was lost"
 grep -q "connection to the display was lost" "$work/game.err" || fail "no message on the lost display: $(cat "$work/game.err")"
