@@ -70,7 +70,13 @@ start_game() {
   shift
   (cd "$dir" && exec env "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
   game_pid=$!
-  wid=$(timeout 20 xdotool search --sync --name '^KROMBLIX' | head -n1) || true
+  # A search can fail with BadWindow when a window goes away under it (SDL makes and drops one
+  # while it starts): try again.
+  wid=""
+  for _ in 1 2 3; do
+    wid=$(timeout 20 xdotool search --sync --name '^KROMBLIX' 2>/dev/null | head -n1) || true
+    [ -n "$wid" ] && break
+  done
   [ -n "$wid" ] || fail "no game window: $(cat "$work/game.err")"
   xdotool windowfocus --sync "$wid"
 }
