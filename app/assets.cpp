@@ -7,6 +7,8 @@
 #include "sim/cave_loader.h"
 #include "sim/game_state.h"
 
+#include <SDL.h>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -48,7 +50,7 @@ SDL_Surface* load_bitmap(const BitmapNeed& need) {
     std::vector<std::uint8_t> bytes;
     SDL_Surface* surface = nullptr;
     if (read_bitmap_file(need.name, bytes, message.data(), message.size()))
-        surface = bitmap_from_bytes(bytes, need, game.screen->format, message.data(), message.size());
+        surface = bitmap_from_bytes(bytes, need, gfx.screen->format, message.data(), message.size());
     if (!surface) {
         std::fputs(message.data(), stderr);
         std::exit(1);
@@ -87,22 +89,22 @@ SDL_Surface* bitmap_from_bytes(std::span<const std::uint8_t> bytes, const Bitmap
 }
 
 void load_assets() {
-    if (!game.screen) {
+    if (!gfx.screen) {
         std::fprintf(stderr, "Unable to set up video: %s\n", SDL_GetError());
         std::exit(1);
     }
-    game.player_sheet = load_bitmap(PLAYER_BITMAP);
-    game.tile_sheet = load_bitmap(TILE_BITMAP);
-    game.title_image = load_bitmap(TITLE_BITMAP);
-    game.font_image = load_bitmap(FONT_BITMAP);
+    gfx.player_sheet = load_bitmap(PLAYER_BITMAP);
+    gfx.tile_sheet = load_bitmap(TILE_BITMAP);
+    gfx.title_image = load_bitmap(TITLE_BITMAP);
+    gfx.font_image = load_bitmap(FONT_BITMAP);
 
     game.score = 0;
     game.cave_index = 0;
-    game.lives = 10;
+    game.lives = START_LIVES;
 
-    if (!lock_surface(game.font_image)) return;
+    if (!lock_surface(gfx.font_image)) return;
     build_font_metrics();
-    unlock_surface(game.font_image);
+    unlock_surface(gfx.font_image);
 
     load_cave();
 }

@@ -2,10 +2,13 @@
 
 #include "app/assets.h"
 #include "app/loops.h"
+#include "platform/audio.h"
 #include "platform/event_recorder.h"
 #include "platform/stop.h"
 #include "render/canvas.h"
-#include "sim/game_state.h"
+#include "render/scenes.h"
+
+#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,38 +33,31 @@ int game_main(int /*argc*/, char** /*argv*/) {
     end_if_stopped();
     // KROMBLIX_RECORD=path writes the session as a replay (platform/event_recorder.h).
     if (const char* record = std::getenv("KROMBLIX_RECORD"); record && *record) start_event_recording(record);
-    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) < 0)
-        std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", SDL_GetError());
+    if (!open_audio()) std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", SDL_GetError());
     std::atexit(SDL_Quit);
     end_if_stopped();
 
-    game.screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, 32, 0);
-    if (game.screen) {
+    gfx.screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, 32, 0);
+    if (gfx.screen) {
         SDL_WM_SetCaption(CAPTION, CAPTION);
         watch_display_connection();
     }
 
-    Mix_Music** themes[] = {&game.theme_1, &game.theme_2, &game.theme_3};
-    const char* theme_files[] = {"1.m", "2.m", "3.m"};
-    for (int i = 0; i < 3; ++i) {
+    for (int theme = 1; theme <= THEME_COUNT; ++theme) {
         end_if_stopped();
-        *themes[i] = Mix_LoadMUS(theme_files[i]);
-        if (!*themes[i]) {
+        if (!load_theme(theme)) {
             std::printf("Mix_LoadMUS(\"music load error\"): %s\n", SDL_GetError());
             return 1;
         }
     }
+    load_sounds();
 
-    game.snd_rock = Mix_LoadWAV_RW(SDL_RWFromFile("resources.wav", "rb"), 1);
-    game.snd_diamond = Mix_LoadWAV_RW(SDL_RWFromFile("shot.wav", "rb"), 1);
-    game.snd_collect = Mix_LoadWAV_RW(SDL_RWFromFile("explode.wav", "rb"), 1);
-    game.snd_blast = Mix_LoadWAV_RW(SDL_RWFromFile("booom.wav", "rb"), 1);
-
+    set_presentation(screen_presentation());
     end_if_stopped();
     load_assets();
     end_if_stopped();
 
-    if (!Mix_PlayingMusic()) Mix_PlayMusic(game.theme_1, -1);
+    if (!plat_music_playing()) plat_music_play(1);
 
     return run_loops();
 }

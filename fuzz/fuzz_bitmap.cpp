@@ -5,6 +5,7 @@
 #include "app/assets.h"
 #include "app/title.h"
 #include "fuzz/fuzz_support.h"
+#include "render/canvas.h"
 #include "render/font.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"
@@ -16,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::set_up_once();
     if (size < 1) return 0;
     constexpr std::array<BitmapNeed, 4> NEEDS{PLAYER_BITMAP, TILE_BITMAP, TITLE_BITMAP, FONT_BITMAP};
-    const std::array<SDL_Surface**, 4> slots{&game.player_sheet, &game.tile_sheet, &game.title_image, &game.font_image};
+    const std::array<SDL_Surface**, 4> slots{&gfx.player_sheet, &gfx.tile_sheet, &gfx.title_image, &gfx.font_image};
     const std::size_t which = data[0] % 4;
     char message[512];
     SDL_Surface* accepted =
-        bitmap_from_bytes(std::span(data + 1, size - 1), NEEDS[which], game.screen->format, message, sizeof message);
+        bitmap_from_bytes(std::span(data + 1, size - 1), NEEDS[which], gfx.screen->format, message, sizeof message);
     if (!accepted) return 0;
 
     SDL_Surface* stand_in = *slots[which];

@@ -36,19 +36,11 @@ std::uint32_t hash(const std::uint8_t* data, std::size_t size) {
 }
 
 void new_game() {
-    GameState fresh;
-    fresh.screen = game.screen;
-    fresh.player_sheet = game.player_sheet;
-    fresh.tile_sheet = game.tile_sheet;
-    fresh.title_image = game.title_image;
-    fresh.font_image = game.font_image;
-    fresh.glyph_left = game.glyph_left;
-    fresh.glyph_width = game.glyph_width;
-    game = fresh;
-    game.lives = 10;
+    game = GameState{};
+    game.lives = START_LIVES;
     fuzz::frames = {};
     fuzz::now_ms = 1000;
-    std::srand(1);
+    plat_srand(1);
     load_cave();
 }
 

@@ -3,7 +3,9 @@
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/font.h"
+#include "render/scenes.h"
 #include "sim/game_state.h"
+#include "sim/presentation.h"
 
 #include <array>
 #include <cerrno>
@@ -111,7 +113,7 @@ void leave_scratch_dir() {
 
 void use_full_screen(bool full) {
     active = full ? full_screen : small_screen;
-    game.screen = active->surface;
+    gfx.screen = active->surface;
 }
 
 void check_fence() {
@@ -135,16 +137,21 @@ void set_up_once() {
     full_screen = new FencedScreen(SCREEN_W, SCREEN_H);
     small_screen = new FencedScreen(SMALL_SCREEN_W, SMALL_SCREEN_H);
     use_full_screen(true);
-    game.player_sheet = stand_in_player();
-    game.tile_sheet = stand_in_tiles();
-    game.title_image = stand_in_title();
-    game.font_image = stand_in_font();
+    gfx.player_sheet = stand_in_player();
+    gfx.tile_sheet = stand_in_tiles();
+    gfx.title_image = stand_in_title();
+    gfx.font_image = stand_in_font();
     build_font_metrics();
 
     PlatformHooks hooks;
     hooks.ticks = [] { return now_ms; };
     hooks.delay = [](std::uint32_t ms) { now_ms += ms; };
     hooks.play = [](int, SoundId) {};
+    hooks.present = [](SDL_Surface*) {};
+    hooks.music_play = [](int) {};
+    hooks.music_halt = [] {};
+    hooks.music_fade_out = [](int) {};
+    hooks.music_playing = [] { return 1; };
     hooks.poll_event = [](SDL_Event* event) {
         if (queued_next == queued_count) return 0;
         *event = queued[static_cast<std::size_t>(queued_next++)];
@@ -153,6 +160,7 @@ void set_up_once() {
 
     hooks.frame_shown = [](FrameKind kind) { ++frames[static_cast<std::size_t>(kind)]; };
     set_platform_hooks(hooks);
+    set_presentation(screen_presentation());
 
     scratch = "/tmp/kromblix-fuzz-" + std::to_string(getpid());
     if (mkdir(scratch.c_str(), 0700) != 0 && errno != EEXIST) std::abort();

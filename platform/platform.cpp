@@ -1,23 +1,18 @@
 #include "platform/platform.h"
 
+#include "platform/audio_data.h"
 #include "platform/stop.h"
-#include "sim/game_state.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdlib>
 
 #include <algorithm>
 
 namespace {
 
 PlatformHooks hooks;
-
-Mix_Chunk* chunk_of(SoundId sound) {
-    switch (sound) {
-    case SoundId::rock: return game.snd_rock;
-    case SoundId::diamond: return game.snd_diamond;
-    case SoundId::collect: return game.snd_collect;
-    case SoundId::blast: return game.snd_blast;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -47,7 +42,9 @@ void play_sound(int channel, SoundId sound) {
         hooks.play(channel, sound);
         return;
     }
-    if (Mix_Chunk* chunk = chunk_of(sound)) Mix_PlayChannelTimed(channel, chunk, 0, -1);
+    const auto i = static_cast<std::size_t>(sound);
+    if (i < audio_data::sounds.size() && audio_data::sounds[i])
+        Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
 }
 
 int plat_poll_event(SDL_Event* event) {
@@ -57,4 +54,45 @@ int plat_poll_event(SDL_Event* event) {
 
 void plat_frame_shown(FrameKind kind) {
     if (hooks.frame_shown) hooks.frame_shown(kind);
+}
+
+void plat_present(SDL_Surface* screen) {
+    if (hooks.present)
+        hooks.present(screen);
+    else if (screen)
+        SDL_UpdateRect(screen, 0, 0, 0, 0);
+}
+
+void plat_music_play(int theme) {
+    if (hooks.music_play) {
+        hooks.music_play(theme);
+        return;
+    }
+    if (theme < 1 || theme > THEME_COUNT) return;
+    if (Mix_Music* music = audio_data::themes[static_cast<std::size_t>(theme - 1)]) Mix_PlayMusic(music, -1);
+}
+
+void plat_music_halt() {
+    if (hooks.music_halt)
+        hooks.music_halt();
+    else
+        Mix_HaltMusic();
+}
+
+void plat_music_fade_out(int ms) {
+    if (hooks.music_fade_out)
+        hooks.music_fade_out(ms);
+    else
+        Mix_FadeOutMusic(ms);
+}
+
+int plat_music_playing() { return hooks.music_playing ? hooks.music_playing() : Mix_PlayingMusic(); }
+
+int plat_rand() { return hooks.rand ? hooks.rand() : std::rand(); }
+
+void plat_srand(unsigned seed) {
+    if (hooks.srand)
+        hooks.srand(seed);
+    else
+        std::srand(seed);
 }

@@ -1,23 +1,35 @@
-// The few platform services the game core needs: the millisecond clock, sleeps, sound starts,
-// event polling and a note of each picture shown. Each goes through a replaceable hook so tests
-// and the replay runner can run the real game on a virtual clock and record what it plays.
+// The platform layer: everything the game needs from outside itself. The clock, sleeps, sound
+// starts, music, event polling, presenting the screen, random numbers and a note of each picture
+// shown each go through a replaceable hook, so tests and the replay runner can run the real game
+// on a virtual clock and record what it plays. This layer uses no other layer of the game.
 #pragma once
-
-#include <SDL.h>
 
 #include <cstdint>
 
+struct SDL_Surface;
+union SDL_Event;
+
 enum class SoundId { rock, diamond, collect, blast };
+constexpr int SOUND_COUNT = 4;
+// The music themes are numbered 1 to THEME_COUNT, as the keys that start them.
+constexpr int THEME_COUNT = 3;
 
 // What kind of picture was just put on the window.
 enum class FrameKind { title, cave, death, game_over, congrats };
 
 struct PlatformHooks {
-    std::uint32_t (*ticks)() = nullptr;                 // default SDL_GetTicks
-    void (*delay)(std::uint32_t ms) = nullptr;          // default SDL_Delay
-    void (*play)(int channel, SoundId sound) = nullptr; // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
-    int (*poll_event)(SDL_Event* event) = nullptr;      // default SDL_PollEvent
-    void (*frame_shown)(FrameKind kind) = nullptr;      // default: nothing
+    std::uint32_t (*ticks)() = nullptr;                  // default SDL_GetTicks
+    void (*delay)(std::uint32_t ms) = nullptr;           // default SDL_Delay
+    void (*play)(int channel, SoundId sound) = nullptr;  // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
+    int (*poll_event)(SDL_Event* event) = nullptr;       // default SDL_PollEvent
+    void (*frame_shown)(FrameKind kind) = nullptr;       // default: nothing
+    void (*present)(SDL_Surface* screen) = nullptr;      // default SDL_UpdateRect of the whole screen
+    void (*music_play)(int theme) = nullptr;             // default Mix_PlayMusic(theme, -1): loops forever
+    void (*music_halt)() = nullptr;                      // default Mix_HaltMusic
+    void (*music_fade_out)(int ms) = nullptr;            // default Mix_FadeOutMusic
+    int (*music_playing)() = nullptr;                    // default Mix_PlayingMusic
+    int (*rand)() = nullptr;                             // default std::rand
+    void (*srand)(unsigned seed) = nullptr;              // default std::srand
 };
 
 // Installs hooks; a null entry keeps the SDL default for that service.
@@ -30,3 +42,16 @@ void plat_delay(std::uint32_t ms);
 void play_sound(int channel, SoundId sound);
 int plat_poll_event(SDL_Event* event);
 void plat_frame_shown(FrameKind kind);
+// Puts the whole screen surface on the window.
+void plat_present(SDL_Surface* screen);
+
+// Starts theme 1..3 from its beginning, looping forever; a theme that is not loaded is skipped.
+void plat_music_play(int theme);
+void plat_music_halt();
+void plat_music_fade_out(int ms);
+int plat_music_playing();
+
+// Every random number of the game comes from here; by default the C library's sequence, so a
+// game is the same from run to run and unseeded replays match.
+int plat_rand();
+void plat_srand(unsigned seed);

@@ -5,8 +5,6 @@
 #include "sim/game_state.h"
 #include "sim/lose_life.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr int LAST_COIN_COLUMN = 11;  // columns up to here toss a coin before a growth may act
@@ -34,7 +32,7 @@ bool object_at(int x, int y) {
 }
 
 void growth_turn(int x, int r, std::uint8_t own, std::uint8_t partner) {
-    if (std::rand() % 100 < SPREAD_CHANCE) {
+    if (plat_rand() % 100 < SPREAD_CHANCE) {
         for (const Offset& n : NEIGHBOURS) {
             const std::uint8_t c = cell_at(x + n.dx, r + n.dy);
             if (c == EMPTY || c == DIRT) set_cell(x + n.dx, r + n.dy, own);
@@ -51,8 +49,8 @@ void growth_turn(int x, int r, std::uint8_t own, std::uint8_t partner) {
 // One visit of cell (column_cursor, r). The column is read afresh at every rule because
 // sideways moves and a reload of the cave move the shared cursor; r moves with vertical moves.
 void visit(int& r) {
-    const int coin = game.column_cursor <= LAST_COIN_COLUMN ? std::rand() % 2 : 1;
-    const int turn = std::rand() % 3;
+    const int coin = game.column_cursor <= LAST_COIN_COLUMN ? plat_rand() % 2 : 1;
+    const int turn = plat_rand() % 3;
 
     int x = game.column_cursor;
     if (coin == 1) {
@@ -137,10 +135,10 @@ void visit(int& r) {
 // cursor with them, so a left move makes the pass finish the column one to the left and then
 // revisit the column it came from, and a right move skips the rest of both columns.
 void update_creatures() {
-    game.column_cursor = 1;
-    while (game.column_cursor < 24) {
-        int r = 1;
-        while (r < 19) {
+    game.column_cursor = INTERIOR_LEFT;
+    while (game.column_cursor <= INTERIOR_RIGHT) {
+        int r = INTERIOR_TOP;
+        while (r <= INTERIOR_BOTTOM) {
             visit(r);
             r = r + 1;
         }

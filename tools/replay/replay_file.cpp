@@ -2,9 +2,9 @@
 
 #include "platform/event_recorder.h"
 #include "tools/common/tool_io.h"
+#include "tools/replay/numbers.h"
 
 #include <cctype>
-#include <charconv>
 
 namespace replay {
 
@@ -36,12 +36,6 @@ int split_words(std::string_view line, std::string_view (&words)[4]) {
     return count;
 }
 
-bool parse_ms(std::string_view word, std::uint64_t& value) {
-    if (word.empty()) return false;
-    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-    return ec == std::errc{} && end == word.data() + word.size();
-}
-
 }  // namespace
 
 Replay parse_replay(std::string_view text) {
@@ -67,14 +61,15 @@ Replay parse_replay(std::string_view text) {
         event.line = line_number;
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
-        if (!parse_ms(relative ? words[0].substr(1) : words[0], ms))
+        if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
             return fail("\"" + tool_io::shown_word(words[0]) + "\" is not a time in ms (N or +N)");
         if (ms <= MAX_REPLAY_MS && relative) ms += previous;
         if (ms > MAX_REPLAY_MS)
             return fail("time " + std::to_string(ms) + " is too late: a replay ends within 24 hours (" +
                         std::to_string(MAX_REPLAY_MS) + " ms)");
         if (ms < previous)
-            return fail("time " + std::to_string(ms) + " comes before the previous event's " + std::to_string(previous));
+            return fail("time " + std::to_string(ms) + " comes before the previous event's " +
+                        std::to_string(previous));
         event.tick = static_cast<std::uint32_t>(ms);
 
         if (count < 2) return fail("an event needs a kind: down, up or quit");
