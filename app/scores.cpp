@@ -7,14 +7,12 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* CREDIT_LINE = "written by the KROMBLIX developers";
 
@@ -92,35 +90,56 @@ bool add_score(ScoreTable& table, int score, int cave, const char* date) {
     return true;
 }
 
+// Saving happens at the end of a game, after start-up, so it allocates nothing: the text, the
+// temporary file's name and the directory are built in fixed buffers, and plain system calls
+// write them.
 bool save_scores(const ScoreTable& table, const std::string& path) {
-    const fs::path target(path);
-    std::error_code ec;
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    std::string text = "# KROMBLIX best scores: score, cave reached, date\n";
+    std::array<char, 4096 + 8> temp{}, dir{};
+    const bool named = !path.empty() && path.size() < 4096;
+    if (named) {
+        std::snprintf(temp.data(), temp.size(), "%s.tmp", path.c_str());
+        std::snprintf(dir.data(), dir.size(), "%s", path.c_str());
+        char* slash = std::strrchr(dir.data(), '/');
+        if (!slash)
+            std::snprintf(dir.data(), dir.size(), ".");
+        else
+            slash[slash == dir.data() ? 1 : 0] = '\0';
+        // Makes the directories on the way, as mkdir -p does; one that cannot be made shows up
+        // as the open below failing.
+        for (char* p = dir.data() + 1; *p; ++p) {
+            if (*p != '/') continue;
+            *p = '\0';
+            ::mkdir(dir.data(), 0755);
+            *p = '/';
+        }
+        ::mkdir(dir.data(), 0755);
+    }
+    std::array<char, 64 + BEST_SCORES * 48> text{};
+    int length = std::snprintf(text.data(), text.size(), "# KROMBLIX best scores: score, cave reached, date\n");
     for (int i = 0; i < table.count; ++i) {
         const ScoreEntry& e = table.entries[static_cast<std::size_t>(i)];
-        text += std::to_string(e.score) + " " + std::to_string(e.cave) + " " + e.date.data() + "\n";
+        length += std::snprintf(text.data() + length, text.size() - static_cast<std::size_t>(length), "%d %d %s\n",
+                                e.score, e.cave, e.date.data());
     }
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    errno = ENAMETOOLONG;
+    const int fd = named ? ::open(temp.data(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
     bool ok = fd >= 0;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    for (std::size_t done = 0; ok && done < static_cast<std::size_t>(length);) {
+        const ssize_t n = ::write(fd, text.data() + done, static_cast<std::size_t>(length) - done);
         if (n < 0 && errno == EINTR) continue;
         ok = n > 0;
         if (ok) done += static_cast<std::size_t>(n);
     }
     ok = ok && ::fsync(fd) == 0;
     if (fd >= 0) ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    ok = ok && std::rename(temp.data(), path.c_str()) == 0;
     if (!ok) {
         std::printf("Warning: cannot save the best scores to \"%s\": %s\n", path.c_str(), std::strerror(errno));
-        if (fd >= 0) ::unlink(temp.c_str());
+        if (fd >= 0) ::unlink(temp.data());
         return false;
     }
     // The rename itself reaches the disk with the directory.
-    const std::string dir = target.has_parent_path() ? target.parent_path().string() : ".";
-    if (const int dir_fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir_fd >= 0) {
+    if (const int dir_fd = ::open(dir.data(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir_fd >= 0) {
         ::fsync(dir_fd);
         ::close(dir_fd);
     }
@@ -128,6 +147,7 @@ bool save_scores(const ScoreTable& table, const std::string& path) {
 }
 
 void use_scores_file(const std::string& path) {
+    tzset();  // the time zone is read now, so that dating a score later allocates nothing
     kept.path = path;
     kept.chosen = true;
     kept.table = path.empty() ? ScoreTable{} : load_scores(path);

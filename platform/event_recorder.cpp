@@ -5,7 +5,10 @@
 
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -30,12 +33,33 @@ constexpr std::array<KeyName, 22> KEY_NAMES{{
 constexpr std::uint32_t MAX_LAG_MS = 100;
 
 struct Recorder {
-    std::FILE* file = nullptr;
+    std::FILE* file = nullptr;    // null once a write failed: the game goes on unrecorded
+    const char* path = "";
+    long whole_bytes = 0;         // the file's length up to the end of the last line written whole
     VirtualClock clock;           // the game's clock
     std::uint32_t real_base = 0;  // SDL_GetTicks() at game clock 0, moved on after long stalls
 };
 
 Recorder recorder;
+
+// Writes and flushes whole lines of the recording. On the first failure says so once, stops, and
+// cuts off what part of a line reached the file, so the replay stays valid up to its last event.
+bool record_text(const char* text) {
+    if (!recorder.file) return false;
+    if (std::fputs(text, recorder.file) >= 0 && std::fflush(recorder.file) == 0) {
+        recorder.whole_bytes += static_cast<long>(std::strlen(text));
+        return true;
+    }
+    std::fprintf(stderr, "recording stopped: cannot write to \"%s\": %s\n", recorder.path, std::strerror(errno));
+    const int fd = dup(fileno(recorder.file));
+    std::fclose(recorder.file);
+    if (fd >= 0) {
+        [[maybe_unused]] const int cut = ftruncate(fd, recorder.whole_bytes);  // fails harmlessly on a device
+        close(fd);
+    }
+    recorder.file = nullptr;
+    return false;
+}
 
 // Sleeps until real time has caught up with the game clock.
 void keep_pace() {
@@ -58,10 +82,7 @@ int recording_poll(SDL_Event* event) {
     // Once a poll at this tick came back empty, later events wait for the next tick.
     if (recorder.clock.empty_polls == 0 && poll_translated_event(event)) {
         std::array<char, 64> line{};
-        if (format_replay_event(*event, recorder.clock.now, line.data(), line.size())) {
-            std::fputs(line.data(), recorder.file);
-            std::fflush(recorder.file);
-        }
+        if (format_replay_event(*event, recorder.clock.now, line.data(), line.size())) record_text(line.data());
         return 1;
     }
     if (recorder.clock.empty_poll()) keep_pace();
@@ -124,16 +145,15 @@ FocusChange focus_change(const SDL_Event& event) {
 bool start_event_recording(const char* path) {
     std::FILE* file = std::fopen(path, "w");
     if (!file) {
-        std::fprintf(stderr, "Warning: cannot record to \"%s\"; playing without recording\n", path);
+        std::fprintf(stderr, "recording stopped: cannot open \"%s\": %s\n", path, std::strerror(errno));
         return false;
     }
-    std::fputs(
-        "# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
-        "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
-        file);
-    std::fflush(file);
     recorder = Recorder{};
     recorder.file = file;
+    recorder.path = path;
+    if (!record_text("# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
+                     "# Play it back with: kromblix-replay -C <run directory> <this file>\n"))
+        return false;
     recorder.real_base = SDL_GetTicks();
 
     PlatformHooks hooks;

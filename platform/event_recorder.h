@@ -59,6 +59,8 @@ FocusChange focus_change(const SDL_Event& event);
 // the format does not hold: other event types and keys outside the format.
 bool format_replay_event(const SDL_Event& event, std::uint32_t tick, char* out, std::size_t size);
 
-// Opens path for writing and installs the recording clock and event hooks. On failure prints a
-// warning to the standard error stream and leaves the hooks as they were.
+// Opens path for writing and installs the recording clock and event hooks. When the file cannot
+// be opened or written, prints "recording stopped: ..." to the standard error stream and leaves
+// the hooks as they were. A later write failure is reported the same way, once; the recording
+// stops there (every event before it was flushed as it was written) and the game goes on.
 bool start_event_recording(const char* path);

@@ -2,11 +2,14 @@
 
 #include "platform/audio_data.h"
 #include "platform/gamepad.h"
+#include "platform/stop.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <cstdlib>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,10 +23,19 @@ void reset_platform_hooks() { hooks = PlatformHooks{}; }
 std::uint32_t plat_ticks() { return hooks.ticks ? hooks.ticks() : SDL_GetTicks(); }
 
 void plat_delay(std::uint32_t ms) {
-    if (hooks.delay)
+    end_if_stopped();
+    if (hooks.delay) {
         hooks.delay(ms);
-    else
-        SDL_Delay(ms);
+        return;
+    }
+    // Long waits (the game-over screen) are slept in slices, so a stop signal is acted on soon.
+    constexpr std::uint32_t SLICE_MS = 100;
+    for (std::uint32_t left = ms; left > 0;) {
+        const std::uint32_t slice = std::min(left, SLICE_MS);
+        SDL_Delay(slice);
+        left -= slice;
+        end_if_stopped();
+    }
 }
 
 void play_sound(int channel, SoundId sound) {
@@ -37,6 +49,7 @@ void play_sound(int channel, SoundId sound) {
 }
 
 int plat_poll_event(SDL_Event* event) {
+    end_if_stopped();
     return hooks.poll_event ? hooks.poll_event(event) : poll_translated_event(event);
 }
 

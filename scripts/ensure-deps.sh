@@ -13,16 +13,19 @@ packages=(
   # one is in fonts-dejavu-extra.
   fonts-dejavu-core fonts-dejavu-extra
 )
-if [ "${1:-}" = "--with-window-tools" ]; then
-  packages+=(
-    libgtest-dev libbenchmark-dev
-    # The window tests drive a real X server.
-    xvfb xdotool x11-apps x11-utils imagemagick python3
-    # The package test: building the .deb (CPack reads ELF files with file and computes the
-    # dependencies with dpkg-shlibdeps) and checking it.
-    file dpkg-dev lintian desktop-file-utils appstream
-  )
-fi
+# --with-window-tools: the test suite's own tools: GoogleTest and Google Benchmark, a real X
+#   server for the window tests, and what the package test builds and checks the .deb with
+#   (CPack reads ELF files with file and computes the dependencies with dpkg-shlibdeps).
+# --with-fuzz: clang with libFuzzer and its sanitizers, for the fuzz targets (HACKING.md).
+for option in "$@"; do
+  case "$option" in
+    --with-window-tools)
+      packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-apps x11-utils imagemagick python3
+        file dpkg-dev lintian desktop-file-utils appstream) ;;
+    --with-fuzz) packages+=(clang libclang-rt-dev) ;;
+    *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz]" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

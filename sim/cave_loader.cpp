@@ -4,17 +4,22 @@
 #include "sim/game_state.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
-std::FILE* open_cave_file() {
+// The file is read with plain system calls: a cave load happens in play (each death, each finished
+// cave), where the game allocates nothing, and a stdio stream would.
+int open_cave_file() {
     std::array<char, 80> name{};
     std::snprintf(name.data(), name.size(), "level%d.txt", game.cave_index);
-    std::FILE* file = std::fopen(name.data(), "rb");
-    if (file || game.cave_index == 0) {
-        if (!file) {
+    const int file = open(name.data(), O_RDONLY | O_CLOEXEC);
+    if (file >= 0 || game.cave_index == 0) {
+        if (file < 0) {
             // Without a first cave there is nothing to fall back to.
             std::fprintf(stderr, "Unable to open cave file \"%s\"\n", name.data());
             std::exit(1);
@@ -35,16 +40,19 @@ void load_cave() {
     game.ribbon_phase_a = 0.0f;
     game.ribbon_phase_b = 0.0f;
 
-    std::FILE* file = open_cave_file();
+    const int file = open_cave_file();
     // Bytes up to 0x20 are layout, every other byte is one cell; cells past a short file keep
     // what they held. A read error ends the load like the end of the file.
+    std::array<std::uint8_t, 512> chunk{};
     std::size_t n = 0;
     while (n < game.cave.size()) {
-        const int c = std::fgetc(file);
-        if (c == EOF) break;
-        if (c > 0x20) game.cave[n++] = static_cast<std::uint8_t>(c);
+        const ssize_t got = read(file, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        for (ssize_t i = 0; i < got && n < game.cave.size(); ++i)
+            if (chunk[static_cast<std::size_t>(i)] > 0x20) game.cave[n++] = chunk[static_cast<std::size_t>(i)];
     }
-    std::fclose(file);
+    close(file);
 
     int diamonds = 0;
     for (std::uint8_t code : game.cave)

@@ -1,4 +1,5 @@
 // The cave checker: what it finds in broken caves, where it says they are, and its exit status.
+#include "tests/support/test_env.h"
 #include "tools/cavecheck/cavecheck.h"
 
 #include "tests/support/test_env.h"
@@ -130,8 +131,14 @@ TEST(CaveCheckProgram, ExitStatusSaysWhetherEveryCaveIsSound) {
     EXPECT_NE(mixed.second.find(bad + ": error: no start cell 'S'"), std::string::npos) << mixed.second;
     const auto missing = run_checker({good, (dir / "nothing.txt").string()}, dir);
     EXPECT_EQ(missing.first, 2);
-    EXPECT_NE(missing.second.find("nothing.txt: cannot be read"), std::string::npos) << missing.second;
+    EXPECT_NE(missing.second.find("nothing.txt\": No such file or directory"), std::string::npos) << missing.second;
     EXPECT_EQ(run_checker({}, dir).first, 2);
+    EXPECT_EQ(run_checker({dir.string()}, dir),
+              std::make_pair(2, "kromblix-cavecheck: cannot read \"" + dir.string() + "\": it is a directory\n"));
+    const test_env::Outcome full =
+        test_env::run_program({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", KROMBLIX_CAVECHECK_TOOL, good}, dir);
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "kromblix-cavecheck: cannot write the report: No space left on device\n");
 }
 
 }  // namespace

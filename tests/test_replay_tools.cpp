@@ -7,8 +7,10 @@
 #include "tools/replay/replay_file.h"
 #include "tools/replay/screenshots.h"
 
+#include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <sys/resource.h>
 
 using namespace test_env;
 using replay::EventKind;
@@ -47,13 +49,21 @@ TEST(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
         {"-5 quit", "line 1: \"-5\" is not a time"},
         {"10 quit ESC", "line 1: quit takes no key"},
         {"3000000000 quit", "line 1: time 3000000000 is too late"},
+        {"1 quit\n86400001 quit", "line 2: time 86400001 is too late: a replay ends within 24 hours (86400000 ms)"},
+        {"86400000 down UP\n+1 up UP", "line 2: time 86400001 is too late"},
+        {"5 quit\n+18446744073709551615 quit", "line 2: time 18446744073709551615 is too late"},
+        // A bad word is shown escaped and cut: no terminal escape reaches the message.
+        {"1 down \x1b]2;pwned\x07\\" "0123456789012345678901234567890123456789012345678901234567890",
+         "line 1: unknown key \"\\x1b]2;pwned\\x07\\\\0123456789012345678901234567890123456789012345678...\" (keys:"},
     };
     for (const auto& [text, message] : cases) {
         const replay::Replay r = replay::parse_replay(text);
         EXPECT_NE(r.error.find(message), std::string::npos) << text << " gave: " << r.error;
         EXPECT_TRUE(r.events.empty()) << text;
     }
-    EXPECT_NE(replay::read_replay_file("/no/such/replay.txt").error.find("/no/such/replay.txt"), std::string::npos);
+    EXPECT_EQ(replay::read_replay_file("/no/such/replay.txt").error,
+              "cannot read \"/no/such/replay.txt\": No such file or directory");
+    EXPECT_EQ(replay::read_replay_file("/").error, "cannot read \"/\": it is a directory");
 }
 
 TEST(ReplayFile, ComfortKeysAndFocusChangesRoundTrip) {
@@ -229,4 +239,33 @@ TEST_F(Recorder, ClockKeepsPaceWithRealTime) {
     EXPECT_GE(SDL_GetTicks() - start_ms, 59u) << "the game's sleeps are real sleeps";
     EXPECT_FALSE(start_event_recording("no/such/dir/session.txt"));
     EXPECT_EQ(plat_ticks(), 60u) << "a failed start keeps the hooks it found";
+}
+
+TEST_F(Recorder, WriteFailuresAreReportedOnceAndTheGameGoesOn) {
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(start_event_recording("/dev/full"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "recording stopped: cannot write to \"/dev/full\": No space left on device\n");
+
+    // The file may grow by the header and a few events; the rest fails with EFBIG.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 140;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(start_event_recording("session.txt"));
+    SDL_Event got;
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(push_and_poll(key_event(SDL_KEYDOWN, SDLK_LEFT), got), SDL_KEYDOWN) << "every event reaches the game";
+        plat_delay(10);
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "recording stopped: cannot write to \"session.txt\": File too large\n");
+    EXPECT_EQ(plat_ticks(), 200u) << "the recording clock goes on";
+    const std::string text = slurp("session.txt");
+    EXPECT_EQ(text.back(), '\n') << "the replay holds whole lines up to the failure";
+    EXPECT_GE(replay::parse_replay(text).events.size(), 1u) << text;
 }

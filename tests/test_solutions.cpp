@@ -38,6 +38,17 @@ TEST(SolutionMoves, SolutionStartsWithTwoWaitsAndMovesAfterThem) {
     EXPECT_EQ(solution::check_solution(moves_of("..")), "a solution holds two waits and at least one more step");
 }
 
+TEST(SolutionProgram, RefusesADirectoryAndReportsALostReplay) {
+    ScratchDir scratch;
+    const std::string moves = (SOLUTIONS / "level0.moves").string();
+    Outcome r = run_program({KROMBLIX_SOLUTION_TOOL, "-o", "/dev/full", moves}, scratch.path);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kromblix-solution: cannot write the replay to /dev/full: No space left on device\n");
+    r = run_program({KROMBLIX_SOLUTION_TOOL, scratch.path.string()}, scratch.path);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("it is a directory"), std::string::npos) << r.err;
+}
+
 // ---- the shipped solutions, played -------------------------------------------------------
 
 Rows level_rows(int n) { return lines_of(slurp(DATA / ("level" + std::to_string(n) + ".txt"))); }

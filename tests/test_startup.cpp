@@ -2,6 +2,10 @@
 // with files removed or spoiled, checked for its message, the stream it went to and its status.
 #include "tests/support/test_env.h"
 
+#include <csignal>
+#include <cstring>
+#include <fstream>
+
 using namespace test_env;
 
 class Startup : public ::testing::Test {
@@ -42,14 +46,14 @@ TEST_F(Startup, MissingOrTooSmallBitmapsStopStartUpNamingTheFile) {
         fs::remove(dir.path / name);
         Outcome r = run();
         EXPECT_EQ(r.status, 1) << name;
-        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+        EXPECT_EQ(r.err, "Unable to load bitmap \"" + name + "\": cannot open it: No such file or directory\n");
         // A bitmap of 16 by 16 pixels is smaller than any sheet the renderer reads.
         SDL_Surface* small = SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 24, 0xFF0000, 0xFF00, 0xFF, 0);
         SDL_SaveBMP(small, (dir.path / name).c_str());
         SDL_FreeSurface(small);
-        const bool font = name == "font.bmp";  // a small font is still a font: the game runs until closed
+        const bool font = name == "font.bmp";  // a small font is still a font: the game runs until stopped
         r = run({}, font ? 1500 : -1);
-        EXPECT_EQ(r.status, font ? 0 : 1) << name;
+        EXPECT_EQ(r.status, font ? 128 + SIGTERM : 1) << name;
         if (!font) {
             EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
         }
@@ -63,7 +67,7 @@ TEST_F(Startup, NoSoundDeviceWarnsAndPlaysSilently) {
     fs::remove(dir.path / "shot.wav");  // a missing sound is not reported
     const Outcome r =
         run({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (dir.path / "no/such/dir/out.raw").string()}, 1500);
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 128 + SIGTERM);
     EXPECT_NE(r.out.find("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: "), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("Mix_LoadMUS"), std::string::npos) << r.out;
 }
@@ -107,12 +111,12 @@ TEST_F(Startup, FindsItsDataFromAnyDirectory) {
     const fs::path elsewhere = dir.path / "elsewhere";
     fs::create_directory(elsewhere);
     Outcome r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere, {}, 1500);
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.out << r.err;
     EXPECT_EQ(r.out.find("Mix_LoadMUS"), std::string::npos) << r.out;
 
     r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere,
                     {"KROMBLIX_DATA=" + dir.path.string(), "KROMBLIX_RECORD=session.txt"}, 1500, elsewhere / "session.txt");
-    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.out << r.err;
     EXPECT_TRUE(fs::exists(elsewhere / "session.txt"));
     EXPECT_FALSE(fs::exists(dir.path / "session.txt"));
 
@@ -125,4 +129,41 @@ TEST_F(Startup, FindsItsDataFromAnyDirectory) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Unable to use the data directory \"" + (dir.path / "none").string() + "\""),
               std::string::npos) << r.err;
+}
+
+TEST_F(Startup, EndsOnAStopSignalAndWithoutADisplay) {
+    // SIGTERM 10 ms after the start, in the middle of start-up (playing, it ends the tests above).
+    Outcome r = run({}, 0);
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+
+    // No X display and no driver named: said, not run invisibly.
+    r = run({"DISPLAY=", "SDL_VIDEODRIVER="});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no display: DISPLAY is not set and SDL_VIDEODRIVER names no driver"), std::string::npos)
+        << r.err;
+}
+
+TEST_F(Startup, LyingBitmapsAreRefusedAtOnceAndHonestHugeOnesStayBounded) {
+    // Cut inside its info header, claiming 196 by 1179777 pixels: refused before SDL reads it.
+    std::string cut = slurp(dir.path / "player.bmp").substr(0, 38);
+    cut[22] = '\x81', cut[23] = '\x00', cut[24] = '\x12', cut[25] = '\x00';
+    std::ofstream(dir.path / "player.bmp", std::ios::binary) << cut;
+    Outcome r = run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Unable to load bitmap \"player.bmp\": its header is cut short (38 bytes)\n");
+
+    // The largest bitmaps the game takes, four of them: the game runs, in about 64 MB more.
+    const Outcome shipped = run({}, 1000);
+    std::string big = slurp(KROMBLIX_RUN_DIR "/title.bmp").substr(0, 54);
+    const std::uint32_t w = 2048, h = 1024, bytes = 4 * w * h;
+    std::memcpy(&big[18], &w, 4), std::memcpy(&big[22], &h, 4), std::memcpy(&big[34], &bytes, 4);
+    big[28] = 32;
+    big.resize(54 + bytes, '\x40');
+    for (const char* name : {"player.bmp", "pot5.bmp", "title.bmp", "font.bmp"})
+        std::ofstream(dir.path / name, std::ios::binary) << big;
+    r = run({}, 1000);
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+#if !defined(__SANITIZE_ADDRESS__)  // AddressSanitizer holds freed memory back in quarantine
+    EXPECT_LT(r.max_rss_kb - shipped.max_rss_kb, 66 * 1024) << "KB over the shipped bitmaps' start-up";
+#endif
 }

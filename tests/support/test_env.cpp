@@ -11,6 +11,9 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace test_env {
 
@@ -221,13 +224,14 @@ Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, c
     }
     int status = 0, ready_at = -1;
     bool stopped = stop_ms < 0;
-    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 10) {
+    struct rusage usage {};
+    for (int waited = 0; wait4(pid, &status, WNOHANG, &usage) == 0; waited += 10) {
         usleep(10000);
         if (ready_at < 0 && (ready.empty() || fs::exists(ready))) ready_at = waited;
         if (!stopped && ready_at >= 0 && waited >= ready_at + stop_ms) stopped = kill(pid, SIGTERM) == 0;
         if (waited == 300000) kill(pid, SIGKILL);
     }
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(out), slurp(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(out), slurp(err), usage.ru_maxrss};
 }
 
 std::vector<Block> parse_record(const std::string& text) {

@@ -106,9 +106,10 @@ struct ScratchDir {
 struct Outcome {
     int status = -1;  // exit status, or 128 + the signal
     std::string out, err;
+    long max_rss_kb = 0;  // the largest resident size it reached
 };
 // Runs args[0] in dir with the dummy SDL drivers and env added. With stop_ms >= 0, sends SIGTERM
-// (SDL turns it into a window close) stop_ms after `ready` exists (or after the start); kills
+// (the game ends with status 128 + 15) stop_ms after `ready` exists (or after the start); kills
 // what still runs after 5 minutes (a sanitizer build plays all the cave solutions in one or two).
 // Its streams go to dir/stdout.txt and dir/stderr.txt.
 Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, const std::vector<std::string>& env = {},

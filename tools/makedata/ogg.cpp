@@ -81,6 +81,7 @@ void write_ogg(const Stereo& music, const std::string& path, int serial, float q
     vorbis_dsp_clear(&dsp);
     vorbis_comment_clear(&comment);
     vorbis_info_clear(&info);
+    file.close();
     if (!file) throw std::runtime_error("cannot write " + path);
 }
 

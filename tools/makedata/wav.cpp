@@ -46,6 +46,7 @@ void write_wav(const Stereo& sound, const std::string& path) {
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    file.close();  // the last bytes reach the file here, and may fail to
     if (!file) throw std::runtime_error("cannot write " + path);
 }
 

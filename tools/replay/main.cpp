@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "sim/game_state.h"
+#include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/numbers.h"
 #include "tools/replay/png_io.h"
@@ -16,7 +17,9 @@
 
 #include <unistd.h>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -29,6 +32,8 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t DEFAULT_TAIL_MS = 5000;  // after the last event, when nothing ends the run
 constexpr std::uint32_t GIVE_UP_MS = 60000;      // after the end, a game that has not returned is stuck
+constexpr int STUCK_STATUS = 3;
+constexpr int OUTPUT_LOST_STATUS = 4;             // the record or a screenshot could not be written
 
 constexpr const char* USAGE =
     "usage: kromblix-replay [options] REPLAY\n"
@@ -42,7 +47,8 @@ constexpr const char* USAGE =
     "                      separated by commas; kinds: title game death game_over congrats paused\n"
     "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
     "      --scores FILE   keep the best scores in FILE (default: none are read or kept)\n"
-    "The exit status is the game's.\n";
+    "The exit status is the game's; 2 for a bad command line or replay, 3 for a game that does not\n"
+    "end, 4 when the record or a screenshot cannot be written.\n";
 
 struct Options {
     fs::path dir = ".";
@@ -65,6 +71,7 @@ struct Runner {
     std::uint32_t give_up_tick = 0;
 
     std::FILE* record = nullptr;
+    std::string record_name;
     std::vector<replay::SoundStart> sounds;
     std::vector<int> themes;
     bool music_playing = false;
@@ -77,13 +84,21 @@ struct Runner {
 
 Runner runner;
 
+// Every block is checked as it is written: a record that cannot be written ends the run at once.
+void check_record() {
+    if (std::ferror(runner.record) == 0) return;
+    std::fprintf(stderr, "kromblix-replay: cannot write the record to %s: %s\n", runner.record_name.c_str(),
+                 std::strerror(errno));
+    std::exit(OUTPUT_LOST_STATUS);
+}
+
 // Ends the run when the game has not returned long after the end of the replay.
 void check_stuck() {
     if (runner.clock.now > runner.give_up_tick) {
         std::fflush(runner.record);
         std::fprintf(stderr, "kromblix-replay: the game has not returned %u ms after the end of the replay\n",
                      static_cast<unsigned>(GIVE_UP_MS));
-        std::exit(3);
+        std::exit(STUCK_STATUS);
     }
 }
 
@@ -144,6 +159,7 @@ void frame_shown(FrameKind kind) {
     }
     replay::write_frame_block(runner.record, number, kind, runner.clock.now, game, starts(),
                               shot.empty() ? nullptr : shot.c_str());
+    check_record();
     runner.sounds.clear();
     runner.themes.clear();
 }
@@ -176,7 +192,9 @@ Options parse_options(int argc, char** argv) {
             options.record = v == "-" ? fs::path{} : fs::path(v);
         } else if (arg == "--until") {
             const std::string_view v = value();
-            if (!parse_ms(v, options.until)) usage_error(replay::concat({"--until takes a time in ms, not \"", v, "\""}));
+            if (!parse_ms(v, options.until) || options.until > replay::MAX_REPLAY_MS)
+                usage_error(replay::concat({"--until takes a time in ms up to 24 hours (", std::to_string(replay::MAX_REPLAY_MS),
+                                            "), not \"", tool_io::shown_word(v), "\""}));
             options.has_until = true;
         } else if (arg == "--shots") {
             std::string error;
@@ -186,7 +204,7 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "--scores") {
             options.scores = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-            usage_error(replay::concat({"unknown option ", arg}));
+            usage_error(replay::concat({"unknown option ", tool_io::shown_word(arg)}));
         } else if (has_replay) {
             usage_error("one replay at a time");
         } else {
@@ -203,7 +221,7 @@ Options parse_options(int argc, char** argv) {
 std::FILE* open_record(const fs::path& path) {
     if (!path.empty()) {
         std::FILE* file = std::fopen(path.c_str(), "w");
-        if (!file) usage_error(replay::concat({"cannot write the record to \"", path.string(), "\""}));
+        if (!file) usage_error(replay::concat({"cannot write the record to \"", path.string(), "\": ", std::strerror(errno)}));
         return file;
     }
     std::fflush(stdout);
@@ -246,6 +264,7 @@ int main(int argc, char** argv) {
     }
     runner.shots = options.shots;
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
+    runner.record_name = options.record.empty() ? "standard output" : "\"" + options.record.string() + "\"";
     runner.sounds.reserve(64);
     runner.themes.reserve(16);
 
@@ -273,7 +292,14 @@ int main(int argc, char** argv) {
     const int status = game_main(0, nullptr);
 
     replay::write_exit_block(runner.record, status, runner.clock.now, starts());
-    std::fclose(runner.record);
-    if (runner.shot_failed) std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
+    if (std::string error; !tool_io::finish_output(runner.record, error)) {
+        std::fprintf(stderr, "kromblix-replay: cannot write the record to %s: %s\n", runner.record_name.c_str(),
+                     error.c_str());
+        return OUTPUT_LOST_STATUS;
+    }
+    if (runner.shot_failed) {
+        std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
+        return OUTPUT_LOST_STATUS;
+    }
     return status;
 }

@@ -1,12 +1,10 @@
 #include "tools/replay/replay_file.h"
 
 #include "platform/event_recorder.h"
+#include "tools/common/tool_io.h"
 #include "tools/replay/numbers.h"
 
 #include <cctype>
-#include <fstream>
-#include <limits>
-#include <sstream>
 
 namespace replay {
 
@@ -64,9 +62,11 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
-            return fail(concat({"\"", words[0], "\" is not a time in ms (N or +N)"}));
-        if (relative) ms += previous;
-        if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
+            return fail(concat({"\"", tool_io::shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
+        if (ms <= MAX_REPLAY_MS && relative) ms += previous;
+        if (ms > MAX_REPLAY_MS)
+            return fail(concat({"time ", std::to_string(ms), " is too late: a replay ends within 24 hours (",
+                                std::to_string(MAX_REPLAY_MS), " ms)"}));
         if (ms < previous)
             return fail("time " + std::to_string(ms) + " comes before the previous event's " +
                         std::to_string(previous));
@@ -80,14 +80,14 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key, &event.mod))
-                return fail(concat({"unknown key \"", words[2],
+                return fail(concat({"unknown key \"", tool_io::shown_word(words[2]),
                                     "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN)"}));
         } else if (same_word(words[1], "focus")) {
             if (count != 3 || !(same_word(words[2], "lost") || same_word(words[2], "gained")))
                 return fail("a focus event is \"TIME focus lost\" or \"TIME focus gained\"");
             event.kind = same_word(words[2], "lost") ? EventKind::focus_lost : EventKind::focus_gained;
         } else {
-            return fail(concat({"unknown event \"", words[1], "\" (down, up, quit or focus)"}));
+            return fail(concat({"unknown event \"", tool_io::shown_word(words[1]), "\" (down, up, quit or focus)"}));
         }
         previous = ms;
         result.events.push_back(event);
@@ -96,15 +96,13 @@ Replay parse_replay(std::string_view text) {
 }
 
 Replay read_replay_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text, error;
+    if (!tool_io::read_file(path, text, error)) {
         Replay failed;
-        failed.error = "cannot read replay \"" + path + "\"";
+        failed.error = error;
         return failed;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse_replay(text.str());
+    return parse_replay(text);
 }
 
 std::string concat(std::initializer_list<std::string_view> pieces) {

@@ -26,12 +26,15 @@ struct Replay {
     std::string error;                // "line N: ..." when the text is not a replay; empty otherwise
 };
 
+// The latest time a replay may hold: 24 hours of virtual time, which the runner plays in minutes.
+constexpr std::uint32_t MAX_REPLAY_MS = 24u * 60 * 60 * 1000;
+
 // Parses a replay. Each line is "TIME down KEY", "TIME up KEY", "TIME quit" or
 // "TIME focus lost|gained"; TIME is a
 // millisecond count, or "+N" for N ms after the previous event. '#' starts a comment; blank
-// lines are skipped. Words are case-insensitive.
+// lines are skipped. Words are case-insensitive. An error shows a bad word as tool_io::shown_word does.
 Replay parse_replay(std::string_view text);
-// Reads and parses a file; a file that cannot be read gives an error naming it.
+// Reads and parses a file; a file that cannot be read (or a directory) gives an error naming it.
 Replay read_replay_file(const std::string& path);
 
 // The pieces joined into one string, for messages. Messages are built by appending rather than

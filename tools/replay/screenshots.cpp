@@ -1,5 +1,6 @@
 #include "tools/replay/screenshots.h"
 
+#include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/numbers.h"
 #include "tools/replay/replay_file.h"
@@ -43,7 +44,7 @@ bool parse_shot_selection(std::string_view text, ShotSelection& selection, std::
         const std::string_view part = text.substr(0, comma);
         ShotSelection::Item item;
         if (!parse_item(part, item)) {
-            error = concat({"cannot read \"", part,
+            error = concat({"cannot read \"", tool_io::shown_word(part),
                             "\" as frames to shoot (all, N, N-M, KIND, KIND:N or KIND:N-M; kinds: title game death "
                             "game_over congrats paused)"});
             selection.items.clear();

@@ -5,11 +5,12 @@
 // The replay starts a game from the title screen and plays the given solutions one after another,
 // each from the cave load that the previous one's last diamond brings about; it ends with a window
 // close half a second after the last step. docs/caves.md describes the move strings.
+#include "tools/common/tool_io.h"
 #include "tools/solution/moves.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,11 @@ int main(int argc, char** argv) {
     std::vector<solution::Moves> caves;
     std::string header = "# Made by kromblix-solution from";
     for (const std::string& name : files) {
-        std::ifstream in(name, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "%s: cannot be read\n", name.c_str());
+        std::string text, error;
+        if (!tool_io::read_file(name, text, error)) {
+            std::fprintf(stderr, "kromblix-solution: %s\n", error.c_str());
             return 2;
         }
-        const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         solution::ParsedMoves parsed = solution::parse_moves(text);
         if (parsed.error.empty()) parsed.error = solution::check_solution(parsed.moves);
         if (!parsed.error.empty()) {
@@ -53,14 +53,12 @@ int main(int argc, char** argv) {
     }
     header += ".\n";
     const std::string replay = solution::build_replay(caves, header);
-    if (out_path.empty()) {
-        std::fputs(replay.c_str(), stdout);
-        return 0;
-    }
-    std::ofstream out(out_path, std::ios::binary);
-    out << replay;
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot be written\n", out_path.c_str());
+    std::FILE* out = out_path.empty() ? stdout : std::fopen(out_path.c_str(), "wb");
+    std::string error;
+    if (out) std::fputs(replay.c_str(), out);
+    if (!out || !tool_io::finish_output(out, error)) {
+        std::fprintf(stderr, "kromblix-solution: cannot write the replay to %s: %s\n",
+                     out_path.empty() ? "standard output" : out_path.c_str(), out ? error.c_str() : std::strerror(errno));
         return 2;
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "tools/solution/moves.h"
 
+#include "tools/common/tool_io.h"
+
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -64,7 +66,7 @@ ParsedMoves parse_moves(std::string_view text) {
             }
             parsed.moves.insert(parsed.moves.end(), static_cast<std::size_t>(count), c);
         } else {
-            parsed.error = "line " + std::to_string(line) + ": '" + std::string(1, c) +
+            parsed.error = "line " + std::to_string(line) + ": '" + tool_io::shown_word(std::string_view(&c, 1)) +
                            "' is not a move (U D L R or . for no key, each with an optional count)";
             return parsed;
         }
