@@ -38,7 +38,7 @@ void draw_title_texts() {
     draw_text(226, 594, CREDIT, 0x2050c0);
     draw_text(258, 626, "written by the KROMBLIX developers", 0x30a0d0);
     // The key names flicker: one fresh blue part per frame. They fall into the gaps of the line below.
-    draw_text(200, 670, " SPACE                       ESC ", 0xff0000 + static_cast<std::uint32_t>(std::rand() % 255));
+    draw_text(200, 670, " SPACE                       ESC ", 0xff0000 + static_cast<std::uint32_t>(plat_rand() % 255));
     draw_text(190, 670, "          = play game              = quit ", 0xffff66);
 }
 

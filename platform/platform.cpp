@@ -1,10 +1,12 @@
 #include "platform/platform.h"
 
+#include "platform/glibc_rand.h"
 #include "sim/game_state.h"
 
 namespace {
 
 PlatformHooks hooks;
+GlibcRand rand_state = glibc_seeded(1);  // as rand() before any srand()
 
 Mix_Chunk* chunk_of(SoundId sound) {
     switch (sound) {
@@ -42,4 +44,13 @@ int plat_poll_event(SDL_Event* event) { return hooks.poll_event ? hooks.poll_eve
 
 void plat_frame_shown(FrameKind kind) {
     if (hooks.frame_shown) hooks.frame_shown(kind);
+}
+
+int plat_rand() { return hooks.rand ? hooks.rand() : glibc_next(rand_state); }
+
+void plat_srand(unsigned seed) {
+    if (hooks.srand)
+        hooks.srand(seed);
+    else
+        rand_state = glibc_seeded(seed);
 }

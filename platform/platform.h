@@ -1,5 +1,5 @@
 // The few platform services the game core needs: the millisecond clock, sleeps, sound starts,
-// event polling and a note of each picture shown. Each goes through a replaceable hook so tests
+// event polling, random numbers and a note of each picture shown. Each goes through a replaceable hook so tests
 // and the replay runner can run the real game on a virtual clock and record what it plays.
 #pragma once
 
@@ -18,6 +18,8 @@ struct PlatformHooks {
     void (*play)(int channel, SoundId sound) = nullptr; // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
     int (*poll_event)(SDL_Event* event) = nullptr;      // default SDL_PollEvent
     void (*frame_shown)(FrameKind kind) = nullptr;      // default: nothing
+    int (*rand)() = nullptr;                            // default: glibc's rand() sequence (glibc_rand.h)
+    void (*srand)(unsigned seed) = nullptr;             // default: restarts that sequence
 };
 
 // Installs hooks; a null entry keeps the SDL default for that service.
@@ -30,3 +32,7 @@ void plat_delay(std::uint32_t ms);
 void play_sound(int channel, SoundId sound);
 int plat_poll_event(SDL_Event* event);
 void plat_frame_shown(FrameKind kind);
+// The game's random numbers: glibc's rand() sequence on every platform, unseeded unless
+// plat_srand is called, so a game draws the same rolls wherever it runs.
+int plat_rand();
+void plat_srand(unsigned seed);

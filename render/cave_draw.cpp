@@ -1,5 +1,6 @@
 #include "render/cave_draw.h"
 
+#include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/effects.h"
 #include "render/font.h"
@@ -19,8 +20,8 @@ constexpr std::uint32_t LETTER = 0xFFFFFF;
 constexpr std::uint32_t HURRY_PINK = 0xFF4499;
 
 // A fresh rand() % n as a colour or offset term.
-std::uint32_t draw_u(int n) { return static_cast<std::uint32_t>(std::rand() % n); }
-int draw_i(int n) { return std::rand() % n; }
+std::uint32_t draw_u(int n) { return static_cast<std::uint32_t>(plat_rand() % n); }
+int draw_i(int n) { return plat_rand() % n; }
 
 // Every full-cell block is 33 pixels square: it also covers the first column of the next cell and
 // the first row of the cell below, which those cells paint over when they draw a background.

@@ -62,7 +62,7 @@ void draw_congrats_frame(int a) {
     SDL_Surface* screen = game.screen;
     if (!lock_surface(screen)) return;
     blur_region(1, 1, 798, 644);
-    const int x = 295 + std::rand() % 10;
+    const int x = 295 + plat_rand() % 10;
     draw_text(x, 3 * a + 190, "-- CONGRATULATIONS ! --", static_cast<std::uint32_t>(a) * 0x141210u);
     plat_frame_shown(FrameKind::congrats);
     unlock_surface(screen);

@@ -34,7 +34,7 @@ bool object_at(int x, int y) {
 }
 
 void growth_turn(int x, int r, std::uint8_t own, std::uint8_t partner) {
-    if (std::rand() % 100 < SPREAD_CHANCE) {
+    if (plat_rand() % 100 < SPREAD_CHANCE) {
         for (const Offset& n : NEIGHBOURS) {
             const std::uint8_t c = cell_at(x + n.dx, r + n.dy);
             if (c == EMPTY || c == DIRT) set_cell(x + n.dx, r + n.dy, own);
@@ -51,8 +51,8 @@ void growth_turn(int x, int r, std::uint8_t own, std::uint8_t partner) {
 // One visit of cell (column_cursor, r). The column is read afresh at every rule because
 // sideways moves and a reload of the cave move the shared cursor; r moves with vertical moves.
 void visit(int& r) {
-    const int coin = game.column_cursor <= LAST_COIN_COLUMN ? std::rand() % 2 : 1;
-    const int turn = std::rand() % 3;
+    const int coin = game.column_cursor <= LAST_COIN_COLUMN ? plat_rand() % 2 : 1;
+    const int turn = plat_rand() % 3;
 
     int x = game.column_cursor;
     if (coin == 1) {

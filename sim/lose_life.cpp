@@ -24,7 +24,7 @@ void show_game_over() {
     gray_shift_up(1, 181, 798, 320);
     fill_rect(1, 180, 798, 181, WHITE);
     fill_rect(1, 320, 798, 321, WHITE);
-    draw_text(315 + std::rand() % 10, 250, "-- GAVE OVER --", GAME_OVER_GLOW);
+    draw_text(315 + plat_rand() % 10, 250, "-- GAVE OVER --", GAME_OVER_GLOW);
     plat_frame_shown(FrameKind::game_over);
     present_screen();
     plat_delay(GAME_OVER_MS);

@@ -62,7 +62,7 @@ bool sim_step() {
     const int dy = game.step_dy;
 
     // The push draw is taken on every step that gets here, key or no key.
-    const int push = std::rand() % 10;
+    const int push = plat_rand() % 10;
     if (push < PUSH_CHANCE && cell_at(x + dx, y + dy) == ROCK && cell_at(x + 2 * dx, y + 2 * dy) == EMPTY) {
         play_sound(1, SoundId::rock);
         set_cell(x + dx, y + dy, EMPTY);

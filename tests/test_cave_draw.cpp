@@ -36,9 +36,9 @@ TEST_F(RenderTest, DiamondsShowDirtBehindThemOnlyNextToDirt) {
     // cell held before (the dirt tile is transparent there too) or the black block.
     fill_screen(BG);
     cave({{0, 2, '_'}, {1, 2, '*'}, {3, 2, '.'}, {4, 2, '*'}, {6, 2, '*'}, {7, 2, '_'}, {23, 2, '.'}, {24, 2, '*'}});
-    std::srand(99);
+    plat_srand(99);
     std::uint32_t tile[4];
-    for (auto& t : tile) t = 0x203040u * static_cast<std::uint32_t>(2 + std::rand() % 2);
+    for (auto& t : tile) t = 0x203040u * static_cast<std::uint32_t>(2 + plat_rand() % 2);
     EXPECT_EQ(rand_draws([] { draw_cave(); }, 99), 4);
     const int at[] = {1, 4, 6, 24};
     const std::uint32_t behind[] = {BG, 0, BG, 0};
@@ -53,11 +53,11 @@ TEST_F(RenderTest, RandomDrawsPerCellAndColourSumsThatCarry) {
         EXPECT_EQ(rand_draws([] { draw_cave(); }), draws) << code;
     }
     cave({{0, 0, '%'}, {1, 1, 'b'}, {3, 1, 'c'}, {5, 5, '7'}});
-    std::srand(7);
-    for (int n = 0; n < 49; ++n) std::rand();
+    plat_srand(7);
+    for (int n = 0; n < 49; ++n) plat_rand();
     std::uint32_t r[6];
-    for (auto& v : r) v = static_cast<std::uint32_t>(std::rand() % 255);
-    std::srand(7);
+    for (auto& v : r) v = static_cast<std::uint32_t>(plat_rand() % 255);
+    plat_srand(7);
     draw_cave();
     EXPECT_EQ(std::tuple(scr(33, 33), scr(39, 39), scr(44, 44)), std::tuple(0x00FF00 + r[0], 0x0000FF + r[1], 0xFF00FF + r[2]));
     EXPECT_EQ(std::tuple(scr(97, 33), scr(103, 39), scr(108, 44)), std::tuple(0xFFFF00 + r[3], 0xCAA0AF + r[4], 0xF000FF + r[5]));

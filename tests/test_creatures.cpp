@@ -102,7 +102,7 @@ TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
         const unsigned seed = find_seed(turn, 2, [&](const std::vector<int>& d) {
             return d[0] % 3 == turn_mod_3 && (d[1] % 100 < 18) == low_spread;
         });
-        std::srand(seed);
+        plat_srand(seed);
         pass(cave);
         const Rows want = spreads ? paste(Rows(cave), 22, 17, {(" " + g).c_str(), (g + g).c_str()}) : cave;
         EXPECT_EQ(cave_rows(), want) << growth << turn_mod_3;
@@ -117,7 +117,7 @@ TEST_F(Creatures, GrowthUpToColumnElevenNeedsTheCoinToo) {
         const unsigned seed = find_seed(coin, 3, [&](const std::vector<int>& d) {
             return d[0] % 2 == heads && d[1] % 3 == 1 && d[2] % 100 < 18;
         });
-        std::srand(seed);
+        plat_srand(seed);
         pass(cave);
         EXPECT_EQ(cave_rows(), heads ? paste(Rows(cave), 10, 17, {" @", "@"}) : cave);
         // Tails: coin and turn here, then one turn draw per visit of columns 12 to 23.
@@ -129,7 +129,7 @@ TEST_F(Creatures, SpreadAheadOfThePassSpreadsAgainInTheSamePass) {
     const Rows cave = paste(blank(), 21, 16, {" E.", "E@.", " E."});
     const int first = draws_before(22, 17);
     // (22,17) turn and spread, (22,18), column 23 rows 1..16, then (23,17) turn and spread.
-    std::srand(find_seed(first, 21, [](const std::vector<int>& d) {
+    plat_srand(find_seed(first, 21, [](const std::vector<int>& d) {
         return d[0] % 3 == 1 && d[1] % 100 < 18 && d[19] % 3 == 1 && d[20] % 100 < 18;
     }));
     pass(cave);
@@ -140,7 +140,7 @@ TEST_F(Creatures, TouchingGrowthsAnnihilateOnlyOnATurn) {
     const Rows cave = paste(blank(), 21, 16, {"  E", " E%", "E%@"});
     const int green_1 = draws_before(22, 18), green_2 = draws_before(23, 17), magenta = green_2 + 1;
     for (bool meet : {false, true}) {
-        std::srand(find_seed(0, magenta + 1, [&](const std::vector<int>& d) {
+        plat_srand(find_seed(0, magenta + 1, [&](const std::vector<int>& d) {
             return d[green_1] % 3 != 2 && d[green_2] % 3 != 2 && (d[magenta] % 3 == 1) == meet;
         }));
         pass(cave);
@@ -158,7 +158,7 @@ TEST_F(Creatures, MovesMakeThePassRevisitOrSkipVisitsWithTheirDraws) {
         {'b', PASS_DRAWS - 18},  // right: rows 6.. of column 15 and 1..5 of column 16 skipped
     };
     for (auto [enemy, want] : cases) {
-        std::srand(5);
+        plat_srand(5);
         pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()}));
         EXPECT_EQ(draws_taken(5), want) << enemy;
     }
@@ -184,7 +184,7 @@ TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
         for (int x = 0; x < CAVE_W; ++x)
             if (x % (CAVE_W - 1) == 0 || y % (CAVE_H - 1) == 0) cave[y][x] = "abcd@%"[k++ % 6];
     set_cave(cave);
-    std::srand(7);
+    plat_srand(7);
     for (int i = 0; i < 300; ++i, decay_blasts()) {
         update_creatures();
         ASSERT_TRUE(game.column_cursor >= 0 && game.column_cursor <= 25);

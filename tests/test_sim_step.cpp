@@ -31,7 +31,7 @@ TEST_F(Step, LaterKeysWinAndNoKeyKeepsTheDirection) {
 TEST_F(Step, StandingStillMovesInPlaceExceptOnTheStartCellAndDrawsForAPush) {
     start(blank(), 10, 10);
     game.prev_x = game.prev_y = 3;
-    std::srand(99);
+    plat_srand(99);
     EXPECT_TRUE(sim_step());
     EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(10, 10));
     EXPECT_EQ(draws_taken(99), PASS_DRAWS + 1) << "the push draw is taken on every step";
@@ -58,7 +58,7 @@ TEST_F(Step, PushNeedsALowDrawAndEmptinessBeyond) {
         start(paste(blank(), 10, 10, {row, "___"}), 10, 10);
         game.key_right = 1;
         sounds.clear();
-        std::srand(push_seed(low));
+        plat_srand(push_seed(low));
         EXPECT_TRUE(sim_step());
         EXPECT_EQ(cave_rows()[10].substr(10, 3), after) << row << low;
         EXPECT_EQ(sounds.size(), after[0] == '.' ? 1u : 0u);
@@ -67,7 +67,7 @@ TEST_F(Step, PushNeedsALowDrawAndEmptinessBeyond) {
     // Upwards too: the rock then rests on the player's head without harm.
     start(paste(blank(), 10, 9, {"o"}), 10, 10);
     game.key_up = 1;
-    std::srand(push_seed(true));
+    plat_srand(push_seed(true));
     EXPECT_TRUE(sim_step());
     game.key_up = game.step_dy = 0;
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(sim_step());
@@ -86,7 +86,7 @@ TEST_F(Step, RocksFallBeforeDiamonds) {
 TEST_F(Step, OpenCaveEdgesBlockPushAndMove) {
     start(paste(blank(false), 24, 5, {"o", "_"}), 23, 5);
     game.key_right = 1;
-    std::srand(push_seed(true));
+    plat_srand(push_seed(true));
     EXPECT_TRUE(sim_step());
     EXPECT_EQ(cell_at(24, 5), ROCK) << "nothing beyond column 24 to push into";
 

@@ -145,10 +145,10 @@ void start(Rows rows, int x, int y) {
 }
 
 int draws_taken(unsigned seed) {
-    const int a = std::rand(), b = std::rand();
-    std::srand(seed);
-    for (int i = 0, prev = std::rand(), next; i < 10000; ++i, prev = next)
-        if ((next = std::rand()) == b && prev == a) return i;
+    const int a = plat_rand(), b = plat_rand();
+    plat_srand(seed);
+    for (int i = 0, prev = plat_rand(), next; i < 10000; ++i, prev = next)
+        if ((next = plat_rand()) == b && prev == a) return i;
     return -1;
 }
 

@@ -79,7 +79,7 @@ int draws_taken(unsigned seed);
 // How many rand() draws `draw` makes.
 template <typename F>
 int rand_draws(F&& draw, unsigned seed = 12345) {
-    std::srand(seed);
+    plat_srand(seed);
     draw();
     return draws_taken(seed);
 }
@@ -92,9 +92,9 @@ template <class Pred>
 unsigned find_seed(int first, int count, Pred pred) {
     std::vector<int> values(static_cast<std::size_t>(count));
     for (unsigned seed = 1; seed < 100000; ++seed) {
-        std::srand(seed);
-        for (int i = 0; i < first; ++i) std::rand();
-        for (int& v : values) v = std::rand();
+        plat_srand(seed);
+        for (int i = 0; i < first; ++i) plat_rand();
+        for (int& v : values) v = plat_rand();
         if (pred(values)) return seed;
     }
     ADD_FAILURE() << "no seed found";
