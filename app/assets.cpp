@@ -1,5 +1,6 @@
 #include "app/assets.h"
 
+#include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/font.h"
 #include "sim/cave_loader.h"
@@ -25,11 +26,11 @@ struct BitmapNeed {
 // Loads a BMP and converts it to the screen's pixel format; ends start-up with a message naming
 // the file when it is missing, unreadable or too small for what the renderer reads of it.
 SDL_Surface* load_bitmap(const BitmapNeed& need) {
-    SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromFile(need.name, "rb"), 1);
-    if (!loaded) fail("Unable to load bitmap \"%s\": %s\n", need.name, SDL_GetError());
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, game.screen->format, 0);
-    SDL_FreeSurface(loaded);
-    if (!converted) fail("Unable to convert bitmap \"%s\": %s\n", need.name, SDL_GetError());
+    SDL_Surface* loaded = plat_load_bmp(need.name);
+    if (!loaded) fail("Unable to load bitmap \"%s\": %s\n", need.name, plat_error());
+    SDL_Surface* converted = plat_convert_bitmap(loaded, game.screen);
+    plat_free_surface(loaded);
+    if (!converted) fail("Unable to convert bitmap \"%s\": %s\n", need.name, plat_error());
     if (converted->w < need.min_w || converted->h < need.min_h || converted->w <= 0) {
         std::fprintf(stderr, "Bitmap \"%s\" is %d by %d pixels; the game needs at least %d by %d\n", need.name,
                      converted->w, converted->h, need.min_w, need.min_h);
@@ -42,7 +43,7 @@ SDL_Surface* load_bitmap(const BitmapNeed& need) {
 
 void load_assets() {
     if (!game.screen) {
-        std::fprintf(stderr, "Unable to set up video: %s\n", SDL_GetError());
+        std::fprintf(stderr, "Unable to set up video: %s\n", plat_error());
         std::exit(1);
     }
     game.player_sheet = load_bitmap({"player.bmp", 196, 129});

@@ -3,6 +3,7 @@
 #include "app/assets.h"
 #include "app/loops.h"
 #include "platform/event_recorder.h"
+#include "platform/platform.h"
 #include "render/canvas.h"
 #include "sim/game_state.h"
 
@@ -16,37 +17,33 @@ constexpr const char* CAPTION = "KROMBLIX v1.1";
 }  // namespace
 
 int game_main(int /*argc*/, char** /*argv*/) {
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
-        std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+    if (!plat_init()) {
+        std::fprintf(stderr, "Unable to init SDL: %s\n", plat_error());
         std::exit(1);
     }
     // KROMBLIX_RECORD=path writes the session as a replay (platform/event_recorder.h).
     if (const char* record = std::getenv("KROMBLIX_RECORD"); record && *record) start_event_recording(record);
-    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) < 0)
-        std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", SDL_GetError());
-    std::atexit(SDL_Quit);
+    if (!plat_open_audio())
+        std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", plat_error());
 
-    game.screen = SDL_SetVideoMode(SCREEN_W, SCREEN_H, 32, 0);
-    if (game.screen) SDL_WM_SetCaption(CAPTION, CAPTION);
+    game.screen = plat_open_screen(SCREEN_W, SCREEN_H, CAPTION);
 
-    Mix_Music** themes[] = {&game.theme_1, &game.theme_2, &game.theme_3};
     const char* theme_files[] = {"1.m", "2.m", "3.m"};
-    for (int i = 0; i < 3; ++i) {
-        *themes[i] = Mix_LoadMUS(theme_files[i]);
-        if (!*themes[i]) {
-            std::printf("Mix_LoadMUS(\"music load error\"): %s\n", SDL_GetError());
+    for (int theme = 1; theme <= 3; ++theme) {
+        if (!plat_music_load(theme, theme_files[theme - 1])) {
+            std::printf("Mix_LoadMUS(\"music load error\"): %s\n", plat_error());
             return 1;
         }
     }
 
-    game.snd_rock = Mix_LoadWAV_RW(SDL_RWFromFile("resources.wav", "rb"), 1);
-    game.snd_diamond = Mix_LoadWAV_RW(SDL_RWFromFile("shot.wav", "rb"), 1);
-    game.snd_collect = Mix_LoadWAV_RW(SDL_RWFromFile("explode.wav", "rb"), 1);
-    game.snd_blast = Mix_LoadWAV_RW(SDL_RWFromFile("booom.wav", "rb"), 1);
+    game.snd_rock = plat_load_sound("resources.wav");
+    game.snd_diamond = plat_load_sound("shot.wav");
+    game.snd_collect = plat_load_sound("explode.wav");
+    game.snd_blast = plat_load_sound("booom.wav");
 
     load_assets();
 
-    if (!Mix_PlayingMusic()) Mix_PlayMusic(game.theme_1, -1);
+    if (!plat_music_playing()) plat_music_play(1);
 
     return run_loops();
 }

@@ -18,21 +18,19 @@ enum class Outcome { go_on, quit };
 
 // Fades the sound out, frees the music and most sounds; the process then ends.
 void shut_down() {
-    Mix_FadeOutChannel(-1, 1000);
-    Mix_FadeOutMusic(1000);
+    plat_fade_out_sounds(1000);
+    plat_music_fade_out(1000);
     plat_delay(100);
-    Mix_FreeMusic(game.theme_1);
-    Mix_FreeMusic(game.theme_2);
-    Mix_FreeMusic(game.theme_3);
-    Mix_FreeChunk(game.snd_rock);
-    Mix_FreeChunk(game.snd_diamond);
-    Mix_FreeChunk(game.snd_collect);
+    plat_music_free();
+    plat_free_sound(game.snd_rock);
+    plat_free_sound(game.snd_diamond);
+    plat_free_sound(game.snd_collect);
 }
 
 // Restarts a theme from its beginning, whichever theme played before.
-void switch_music(Mix_Music* theme) {
-    if (Mix_PlayingMusic()) Mix_HaltMusic();
-    if (!Mix_PlayingMusic()) Mix_PlayMusic(theme, -1);
+void switch_music(int theme) {
+    if (plat_music_playing()) plat_music_halt();
+    if (!plat_music_playing()) plat_music_play(theme);
 }
 
 Outcome handle_title_event(const SDL_Event& event) {
@@ -58,9 +56,9 @@ Outcome handle_game_event(const SDL_Event& event) {
     if (!down && event.type != SDL_KEYUP) return Outcome::go_on;
     const int flag = down ? 1 : 0;
     switch (event.key.keysym.sym) {
-    case SDLK_1: if (down) switch_music(game.theme_1); break;
-    case SDLK_2: if (down) switch_music(game.theme_2); break;
-    case SDLK_3: if (down) switch_music(game.theme_3); break;
+    case SDLK_1: if (down) switch_music(1); break;
+    case SDLK_2: if (down) switch_music(2); break;
+    case SDLK_3: if (down) switch_music(3); break;
     case SDLK_UP: game.key_up = flag; break;
     case SDLK_DOWN: game.key_down = flag; break;
     case SDLK_RIGHT: game.key_right = flag; break;

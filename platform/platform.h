@@ -1,9 +1,15 @@
 // The few platform services the game core needs: the millisecond clock, sleeps, sound starts,
-// event polling, random numbers and a note of each picture shown. Each goes through a replaceable hook so tests
-// and the replay runner can run the real game on a virtual clock and record what it plays.
+// event polling, random numbers and a note of each picture shown. Each goes through a replaceable
+// hook so tests and the replay runner can run the real game on a virtual clock and record what
+// it plays.
+//
+// Below them, the media: starting video and sound, the screen, bitmaps, sounds and music. The
+// desktop build implements them over SDL 1.2 and SDL_mixer (platform/desktop), the WebAssembly
+// build over the browser's canvas and audio (platform/web).
 #pragma once
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 
 #include <cstdint>
 
@@ -36,3 +42,37 @@ void plat_frame_shown(FrameKind kind);
 // plat_srand is called, so a game draws the same rolls wherever it runs.
 int plat_rand();
 void plat_srand(unsigned seed);
+
+// ---- the media ----
+
+// Starts video and audio (and shuts SDL down at exit); false with plat_error() telling why.
+bool plat_init();
+// Opens the sound device at 44100 Hz, 16 bits, stereo; false with plat_error() telling why.
+bool plat_open_audio();
+// The screen the game draws into, w by h pixels of 0x00RRGGBB, with the window's caption;
+// nullptr with plat_error() telling why.
+SDL_Surface* plat_open_screen(int w, int h, const char* caption);
+// Shows the screen's top `rows` rows, by default all of it.
+void plat_present(SDL_Surface* screen, int rows = -1);
+// Why the last start-up call failed.
+const char* plat_error();
+
+// A BMP file as loaded; nullptr with plat_error() telling why.
+SDL_Surface* plat_load_bmp(const char* file);
+// A copy of a loaded bitmap in the screen's pixel format; nullptr with plat_error() telling why.
+SDL_Surface* plat_convert_bitmap(SDL_Surface* loaded, const SDL_Surface* screen);
+void plat_free_surface(SDL_Surface* surface);
+
+// A sound effect, or nullptr when it does not load (the game then plays without it).
+Mix_Chunk* plat_load_sound(const char* file);
+void plat_free_sound(Mix_Chunk* sound);
+// Fades every playing sound out over ms.
+void plat_fade_out_sounds(int ms);
+
+// The three themes: loaded from their files at start-up, then played by number (1..3).
+bool plat_music_load(int theme, const char* file);  // false with plat_error() telling why
+void plat_music_play(int theme);                    // loops for ever
+void plat_music_halt();
+void plat_music_fade_out(int ms);
+int plat_music_playing();
+void plat_music_free();

@@ -1,13 +1,12 @@
 #include "render/canvas.h"
 
+#include "platform/platform.h"
 #include "sim/game_state.h"
 
 #include <algorithm>
 #include <array>
 
-bool must_lock(const SDL_Surface* surface) {
-    return surface->offset != 0 || (surface->flags & (SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RLEACCEL)) != 0;
-}
+bool must_lock(const SDL_Surface* surface) { return SDL_MUSTLOCK(surface); }
 
 bool lock_surface(SDL_Surface* surface) {
     if (!must_lock(surface)) return true;
@@ -134,5 +133,5 @@ void blur_region(int x1, int y1, int x2, int y2) {
 
 void present_screen() {
     unlock_surface(game.screen);
-    SDL_UpdateRect(game.screen, 0, 0, SCREEN_W, SCREEN_H);
+    plat_present(game.screen);
 }

@@ -67,5 +67,5 @@ void draw_congrats_frame(int a) {
     plat_frame_shown(FrameKind::congrats);
     unlock_surface(screen);
     // Only the cave and the top rows of the status bar change.
-    SDL_UpdateRect(screen, 0, 0, 800, 644);
+    plat_present(screen, 644);
 }

@@ -66,9 +66,6 @@ struct GameState {
     SDL_Surface* font_image = nullptr;
     SDL_Surface* tile_sheet = nullptr;
     SDL_Surface* player_sheet = nullptr;
-    Mix_Music* theme_1 = nullptr;
-    Mix_Music* theme_2 = nullptr;
-    Mix_Music* theme_3 = nullptr;
     Mix_Chunk* snd_rock = nullptr;
     Mix_Chunk* snd_diamond = nullptr;
     Mix_Chunk* snd_collect = nullptr;
