@@ -52,6 +52,8 @@ bool plat_open_audio();
 // The screen the game draws into, w by h pixels of 0x00RRGGBB, with the window's caption;
 // nullptr with plat_error() telling why.
 SDL_Surface* plat_open_screen(int w, int h, const char* caption);
+// Whether the surface must be locked before its pixels are touched.
+bool plat_must_lock(const SDL_Surface* surface);
 // Shows the screen's top `rows` rows, by default all of it.
 void plat_present(SDL_Surface* screen, int rows = -1);
 // Why the last start-up call failed.

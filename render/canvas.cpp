@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-bool must_lock(const SDL_Surface* surface) { return SDL_MUSTLOCK(surface); }
+bool must_lock(const SDL_Surface* surface) { return plat_must_lock(surface); }
 
 bool lock_surface(SDL_Surface* surface) {
     if (!must_lock(surface)) return true;

@@ -10,8 +10,8 @@
 constexpr int SCREEN_W = 800;
 constexpr int SCREEN_H = 700;
 
-// A surface must be locked before pixel access when SDL says so (SDL_MUSTLOCK): on the desktop,
-// when it has an offset or is a hardware, asynchronously blitted or RLE-accelerated surface.
+// A surface must be locked before pixel access when the platform says so: on the desktop, when
+// it has an offset or is a hardware, asynchronously blitted or RLE-accelerated surface.
 bool must_lock(const SDL_Surface* surface);
 // Locks under the must-lock rule; false when a needed lock failed (then nothing was locked).
 bool lock_surface(SDL_Surface* surface);

@@ -26,6 +26,10 @@ SDL_Surface* plat_open_screen(int w, int h, const char* caption) {
     return screen;
 }
 
+bool plat_must_lock(const SDL_Surface* surface) {
+    return surface->offset != 0 || (surface->flags & (SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RLEACCEL)) != 0;
+}
+
 void plat_present(SDL_Surface* screen, int rows) { SDL_UpdateRect(screen, 0, 0, screen->w, rows < 0 ? screen->h : rows); }
 
 const char* plat_error() { return SDL_GetError(); }
