@@ -96,6 +96,11 @@ SDL_Surface* plat_open_screen(int w, int h, const char* caption) {
             return nullptr;
         }
         SDL_WM_SetCaption(caption, caption);
+        // Every present writes the whole frame: a lock need not read the canvas back first.
+        EM_ASM({
+            SDL.defaults.copyOnLock = false;
+            SDL.defaults.discardOnLock = true;
+        });
     }
     return make_surface(w, h);
 }
@@ -108,7 +113,8 @@ void plat_present(SDL_Surface* screen, int rows) {
     if (rows < 0 || rows > screen->h) rows = screen->h;
     const int w = std::min(screen->w, page_screen->w);
     rows = std::min(rows, page_screen->h);
-    // Locking copies the canvas into the page screen's memory, unlocking puts it back.
+    // Unlocking puts the page screen's memory on the canvas; rows below `rows` keep the last
+    // frame's.
     if (SDL_LockSurface(page_screen) < 0) return;
     for (int y = 0; y < rows; ++y) {
         const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(screen->pixels) + y * screen->pitch);
