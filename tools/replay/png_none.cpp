@@ -10,6 +10,8 @@ constexpr const char* NO_PNG = "this build of kromblix-replay cannot write or re
 
 }  // namespace
 
+bool png_available() { return false; }
+
 Image image_of(const SDL_Surface* surface) {
     Image image;
     image.width = surface->w;
