@@ -125,6 +125,9 @@ void plat_present(SDL_Surface* screen, int rows) {
         }
     }
     SDL_UnlockSurface(page_screen);
+    // The page shows the canvas only when the game gives the browser a turn. The loops sleep
+    // between frames, but the cave-complete animation draws its frames back to back.
+    emscripten_sleep(0);
 }
 
 const char* plat_error() { return error_text.c_str(); }
