@@ -6,6 +6,8 @@
 #include "sim/cave_loader.h"
 #include "sim/game_state.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,7 +30,7 @@ struct BitmapNeed {
 SDL_Surface* load_bitmap(const BitmapNeed& need) {
     SDL_Surface* loaded = plat_load_bmp(need.name);
     if (!loaded) fail("Unable to load bitmap \"%s\": %s\n", need.name, plat_error());
-    SDL_Surface* converted = plat_convert_bitmap(loaded, game.screen);
+    SDL_Surface* converted = plat_convert_bitmap(loaded, gfx.screen);
     plat_free_surface(loaded);
     if (!converted) fail("Unable to convert bitmap \"%s\": %s\n", need.name, plat_error());
     if (converted->w < need.min_w || converted->h < need.min_h || converted->w <= 0) {
@@ -42,22 +44,22 @@ SDL_Surface* load_bitmap(const BitmapNeed& need) {
 }  // namespace
 
 void load_assets() {
-    if (!game.screen) {
+    if (!gfx.screen) {
         std::fprintf(stderr, "Unable to set up video: %s\n", plat_error());
         std::exit(1);
     }
-    game.player_sheet = load_bitmap({"player.bmp", 196, 129});
-    game.tile_sheet = load_bitmap({"pot5.bmp", 32, 128});
-    game.title_image = load_bitmap({"title.bmp", 640, 479});
-    game.font_image = load_bitmap({"font.bmp", 1, 0});
+    gfx.player_sheet = load_bitmap({"player.bmp", 196, 129});
+    gfx.tile_sheet = load_bitmap({"pot5.bmp", 32, 128});
+    gfx.title_image = load_bitmap({"title.bmp", 640, 479});
+    gfx.font_image = load_bitmap({"font.bmp", 1, 0});
 
     game.score = 0;
     game.cave_index = 0;
-    game.lives = 10;
+    game.lives = START_LIVES;
 
-    if (!lock_surface(game.font_image)) return;
+    if (!lock_surface(gfx.font_image)) return;
     build_font_metrics();
-    unlock_surface(game.font_image);
+    unlock_surface(gfx.font_image);
 
     load_cave();
 }

@@ -1,6 +1,8 @@
 #include "app/loops.h"
 
+#include "app/pacing.h"
 #include "app/title.h"
+#include "platform/audio.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/cave_draw.h"
@@ -12,19 +14,18 @@
 #include "sim/lose_life.h"
 #include "sim/sim_step.h"
 
+#include <SDL.h>
+
 namespace {
 
 enum class Outcome { go_on, quit };
 
 // Fades the sound out, frees the music and most sounds; the process then ends.
 void shut_down() {
-    plat_fade_out_sounds(1000);
+    fade_out_sounds(1000);
     plat_music_fade_out(1000);
     plat_delay(100);
-    plat_music_free();
-    plat_free_sound(game.snd_rock);
-    plat_free_sound(game.snd_diamond);
-    plat_free_sound(game.snd_collect);
+    free_audio();
 }
 
 // Restarts a theme from its beginning, whichever theme played before.
@@ -43,7 +44,7 @@ Outcome handle_title_event(const SDL_Event& event) {
     if (event.key.keysym.sym == SDLK_SPACE) {
         game.on_title = 0;
         game.cave_index = 0;
-        game.lives = 10;
+        game.lives = START_LIVES;
         game.score = 0;
         load_cave();
     }
@@ -56,9 +57,15 @@ Outcome handle_game_event(const SDL_Event& event) {
     if (!down && event.type != SDL_KEYUP) return Outcome::go_on;
     const int flag = down ? 1 : 0;
     switch (event.key.keysym.sym) {
-    case SDLK_1: if (down) switch_music(1); break;
-    case SDLK_2: if (down) switch_music(2); break;
-    case SDLK_3: if (down) switch_music(3); break;
+    case SDLK_1:
+        if (down) switch_music(1);
+        break;
+    case SDLK_2:
+        if (down) switch_music(2);
+        break;
+    case SDLK_3:
+        if (down) switch_music(3);
+        break;
     case SDLK_UP: game.key_up = flag; break;
     case SDLK_DOWN: game.key_down = flag; break;
     case SDLK_RIGHT: game.key_right = flag; break;
@@ -75,17 +82,15 @@ Outcome handle_game_event(const SDL_Event& event) {
 }  // namespace
 
 void game_frame() {
-    const auto now = static_cast<std::int32_t>(plat_ticks());
-    if (now <= game.frame_clock) {
-        plat_delay(1);
-        return;
-    }
+    const auto due = tick_past_frame_clock();
+    if (!due) return;
+    const std::int32_t now = *due;
     // A crushing step ends the batch without counting; a reload moves step_clock up to now.
     while (game.step_clock < now) {
         if (!sim_step()) break;
-        game.step_clock += 100;
+        game.step_clock += STEP_MS;
     }
-    if (!lock_surface(game.screen)) return;
+    if (!lock_surface(gfx.screen)) return;
     draw_cave();
     if (game.step_dx != 0 || game.step_dy != 0) {
         game.face_dx = game.step_dx;
@@ -97,7 +102,7 @@ void game_frame() {
     const int remaining_seconds = compute_remaining_seconds();
     if (game.diamonds_left == 0) complete_cave_if_done(remaining_seconds);
     draw_status_bar(remaining_seconds);
-    game.frame_clock += 100;
+    game.frame_clock += STEP_MS;
     for (int j = 0; j <= 12; ++j) draw_orbit_spark(j);
     plat_frame_shown(FrameKind::cave);
     present_screen();

@@ -1,14 +1,16 @@
 #include "app/title.h"
 
+#include "app/pacing.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/effects.h"
 #include "render/font.h"
 #include "sim/game_state.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -23,13 +25,13 @@ constexpr const char* CREDIT = "KROMBLIX v1.1 - a cave digging game";
 // The picture is copied as it is, with no transparency. A picture narrower than 640 pixels or
 // lower than 479 rows is copied row by row through its own pitch, clipped to its size.
 void copy_title_picture() {
-    const SDL_Surface* image = game.title_image;
-    const int rows = std::min({PICTURE_ROWS, image->h, game.screen->h - PICTURE_Y});
-    const int cols = std::min({PICTURE_COLS, image->w, game.screen->w - PICTURE_X});
+    const SDL_Surface* image = gfx.title_image;
+    const int rows = std::min({PICTURE_ROWS, image->h, gfx.screen->h - PICTURE_Y});
+    const int cols = std::min({PICTURE_COLS, image->w, gfx.screen->w - PICTURE_X});
     const int stride = image->w >= PICTURE_ROW_LENGTH ? PICTURE_ROW_LENGTH : image->pitch / 4;
     const auto* src = static_cast<const std::uint32_t*>(image->pixels);
     for (int i = 0; i < rows; ++i, src += stride)
-        std::copy_n(src, std::max(cols, 0), pixel_at(game.screen, PICTURE_X, PICTURE_Y + i));
+        std::copy_n(src, std::max(cols, 0), pixel_at(gfx.screen, PICTURE_X, PICTURE_Y + i));
 }
 
 void draw_title_texts() {
@@ -44,9 +46,9 @@ void draw_title_texts() {
 
 // One whole title frame; false when a lock failed and nothing was drawn.
 bool draw_title_frame() {
-    if (!lock_surface(game.title_image)) return false;
-    if (!lock_surface(game.screen)) {
-        unlock_surface(game.title_image);
+    if (!lock_surface(gfx.title_image)) return false;
+    if (!lock_surface(gfx.screen)) {
+        unlock_surface(gfx.title_image);
         return false;
     }
     fill_rect(0, 0, 799, 699, 0x494746);
@@ -55,7 +57,7 @@ bool draw_title_frame() {
     copy_title_picture();
     draw_ribbons(TITLE_RIBBONS);
     draw_title_texts();
-    unlock_surface(game.title_image);
+    unlock_surface(gfx.title_image);
     plat_frame_shown(FrameKind::title);
     present_screen();
     return true;
@@ -64,11 +66,9 @@ bool draw_title_frame() {
 }  // namespace
 
 void title_frame() {
-    const auto now = static_cast<std::int32_t>(plat_ticks());
-    if (now <= game.frame_clock) {
-        plat_delay(1);
-        return;
-    }
+    const auto due = tick_past_frame_clock();
+    if (!due) return;
+    const std::int32_t now = *due;
     // No frame due yet: sleep a little rather than spin the title loop.
     if (game.step_clock >= now) {
         plat_delay(1);

@@ -14,10 +14,22 @@ struct KeyName {
 };
 
 constexpr std::array<KeyName, 16> KEY_NAMES{{
-    {SDLK_SPACE, "SPACE"}, {SDLK_ESCAPE, "ESC"}, {SDLK_UP, "UP"}, {SDLK_DOWN, "DOWN"},
-    {SDLK_LEFT, "LEFT"},   {SDLK_RIGHT, "RIGHT"}, {SDLK_0, "0"},  {SDLK_1, "1"},
-    {SDLK_2, "2"},         {SDLK_3, "3"},         {SDLK_4, "4"},  {SDLK_5, "5"},
-    {SDLK_6, "6"},         {SDLK_7, "7"},         {SDLK_8, "8"},  {SDLK_9, "9"},
+    {SDLK_SPACE, "SPACE"},
+    {SDLK_ESCAPE, "ESC"},
+    {SDLK_UP, "UP"},
+    {SDLK_DOWN, "DOWN"},
+    {SDLK_LEFT, "LEFT"},
+    {SDLK_RIGHT, "RIGHT"},
+    {SDLK_0, "0"},
+    {SDLK_1, "1"},
+    {SDLK_2, "2"},
+    {SDLK_3, "3"},
+    {SDLK_4, "4"},
+    {SDLK_5, "5"},
+    {SDLK_6, "6"},
+    {SDLK_7, "7"},
+    {SDLK_8, "8"},
+    {SDLK_9, "9"},
 }};
 
 // The game falls behind real time when drawing takes long (the cave-complete animation has no
@@ -26,9 +38,8 @@ constexpr std::uint32_t MAX_LAG_MS = 100;
 
 struct Recorder {
     std::FILE* file = nullptr;
-    std::uint32_t game_ms = 0;    // the game's clock
+    VirtualClock clock;           // the game's clock
     std::uint32_t real_base = 0;  // SDL_GetTicks() at game clock 0, moved on after long stalls
-    int empty_polls = 0;          // polls at game_ms that found nothing
 };
 
 Recorder recorder;
@@ -36,33 +47,31 @@ Recorder recorder;
 // Sleeps until real time has caught up with the game clock.
 void keep_pace() {
     const std::uint32_t real = SDL_GetTicks() - recorder.real_base;
-    if (real < recorder.game_ms)
-        SDL_Delay(recorder.game_ms - real);
-    else if (real - recorder.game_ms > MAX_LAG_MS)
-        recorder.real_base += real - recorder.game_ms;
+    const std::uint32_t game_ms = recorder.clock.now;
+    if (real < game_ms)
+        SDL_Delay(game_ms - real);
+    else if (real - game_ms > MAX_LAG_MS)
+        recorder.real_base += real - game_ms;
 }
 
-void advance(std::uint32_t ms) {
-    recorder.game_ms += ms;
-    recorder.empty_polls = 0;
+std::uint32_t recording_ticks() { return recorder.clock.now; }
+
+void recording_delay(std::uint32_t ms) {
+    recorder.clock.sleep(ms);
     keep_pace();
 }
 
-std::uint32_t recording_ticks() { return recorder.game_ms; }
-
-void recording_delay(std::uint32_t ms) { advance(ms); }
-
 int recording_poll(SDL_Event* event) {
     // Once a poll at this tick came back empty, later events wait for the next tick.
-    if (recorder.empty_polls == 0 && SDL_PollEvent(event)) {
+    if (recorder.clock.empty_polls == 0 && SDL_PollEvent(event)) {
         std::array<char, 64> line{};
-        if (format_replay_event(*event, recorder.game_ms, line.data(), line.size())) {
+        if (format_replay_event(*event, recorder.clock.now, line.data(), line.size())) {
             std::fputs(line.data(), recorder.file);
             std::fflush(recorder.file);
         }
         return 1;
     }
-    if (++recorder.empty_polls >= REPLAY_SPIN_POLLS) advance(1);
+    if (recorder.clock.empty_poll()) keep_pace();
     return 0;
 }
 
@@ -112,9 +121,10 @@ bool start_event_recording(const char* path) {
         std::fprintf(stderr, "Warning: cannot record to \"%s\"; playing without recording\n", path);
         return false;
     }
-    std::fputs("# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
-               "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
-               file);
+    std::fputs(
+        "# KROMBLIX replay, recorded by the game (KROMBLIX_RECORD).\n"
+        "# Play it back with: kromblix-replay -C <run directory> <this file>\n",
+        file);
     std::fflush(file);
     recorder = Recorder{};
     recorder.file = file;

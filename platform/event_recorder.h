@@ -23,6 +23,24 @@
 // only sleeps move. The runner applies the same rule.
 constexpr int REPLAY_SPIN_POLLS = 1000;
 
+// The game clock of a recording game and of the replay runner: it starts at 0 and only the
+// game's sleeps, and the spin rule above, move it.
+struct VirtualClock {
+    std::uint32_t now = 0;
+    int empty_polls = 0;  // polls at `now` that found nothing
+
+    void sleep(std::uint32_t ms) {
+        now += ms;
+        empty_polls = 0;
+    }
+    // Counts a poll that found nothing; true when that moved the clock on by 1 ms.
+    bool empty_poll() {
+        if (++empty_polls < REPLAY_SPIN_POLLS) return false;
+        sleep(1);
+        return true;
+    }
+};
+
 // The replay name of a key ("SPACE", "LEFT", "7", ...), or nullptr for a key the format lacks.
 const char* replay_key_name(SDLKey key);
 // The key of a replay name, case-insensitive; false for an unknown name.

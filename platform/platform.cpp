@@ -1,22 +1,14 @@
 #include "platform/platform.h"
 
 #include "platform/glibc_rand.h"
-#include "sim/game_state.h"
+#include "platform/media.h"
+
+#include <SDL.h>
 
 namespace {
 
 PlatformHooks hooks;
 GlibcRand rand_state = glibc_seeded(1);  // as rand() before any srand()
-
-Mix_Chunk* chunk_of(SoundId sound) {
-    switch (sound) {
-    case SoundId::rock: return game.snd_rock;
-    case SoundId::diamond: return game.snd_diamond;
-    case SoundId::collect: return game.snd_collect;
-    case SoundId::blast: return game.snd_blast;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -37,7 +29,7 @@ void play_sound(int channel, SoundId sound) {
         hooks.play(channel, sound);
         return;
     }
-    if (Mix_Chunk* chunk = chunk_of(sound)) Mix_PlayChannelTimed(channel, chunk, 0, -1);
+    media_play_sound(channel, sound);
 }
 
 int plat_poll_event(SDL_Event* event) { return hooks.poll_event ? hooks.poll_event(event) : SDL_PollEvent(event); }
@@ -45,6 +37,37 @@ int plat_poll_event(SDL_Event* event) { return hooks.poll_event ? hooks.poll_eve
 void plat_frame_shown(FrameKind kind) {
     if (hooks.frame_shown) hooks.frame_shown(kind);
 }
+
+void plat_present(SDL_Surface* screen) {
+    if (hooks.present)
+        hooks.present(screen);
+    else if (screen)
+        media_present(screen);
+}
+
+void plat_music_play(int theme) {
+    if (hooks.music_play) {
+        hooks.music_play(theme);
+        return;
+    }
+    if (theme >= 1 && theme <= THEME_COUNT) media_music_play(theme);
+}
+
+void plat_music_halt() {
+    if (hooks.music_halt)
+        hooks.music_halt();
+    else
+        media_music_halt();
+}
+
+void plat_music_fade_out(int ms) {
+    if (hooks.music_fade_out)
+        hooks.music_fade_out(ms);
+    else
+        media_music_fade_out(ms);
+}
+
+int plat_music_playing() { return hooks.music_playing ? hooks.music_playing() : media_music_playing(); }
 
 int plat_rand() { return hooks.rand ? hooks.rand() : glibc_next(rand_state); }
 

@@ -1,31 +1,35 @@
-// The few platform services the game core needs: the millisecond clock, sleeps, sound starts,
-// event polling, random numbers and a note of each picture shown. Each goes through a replaceable
-// hook so tests and the replay runner can run the real game on a virtual clock and record what
-// it plays.
-//
-// Below them, the media: starting video and sound, the screen, bitmaps, sounds and music. The
-// desktop build implements them over SDL 1.2 and SDL_mixer (platform/desktop), the WebAssembly
-// build over the browser's canvas and audio (platform/web).
+// The platform layer: everything the game needs from outside itself. The clock, sleeps, sound
+// starts, music, event polling, presenting the screen, random numbers and a note of each picture
+// shown each go through a replaceable hook, so tests and the replay runner can run the real game
+// on a virtual clock and record what it plays. This layer uses no other layer of the game.
 #pragma once
-
-#include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <cstdint>
 
+struct SDL_Surface;
+union SDL_Event;
+
 enum class SoundId { rock, diamond, collect, blast };
+constexpr int SOUND_COUNT = 4;
+// The music themes are numbered 1 to THEME_COUNT, as the keys that start them.
+constexpr int THEME_COUNT = 3;
 
 // What kind of picture was just put on the window.
 enum class FrameKind { title, cave, death, game_over, congrats };
 
 struct PlatformHooks {
-    std::uint32_t (*ticks)() = nullptr;                 // default SDL_GetTicks
-    void (*delay)(std::uint32_t ms) = nullptr;          // default SDL_Delay
-    void (*play)(int channel, SoundId sound) = nullptr; // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
-    int (*poll_event)(SDL_Event* event) = nullptr;      // default SDL_PollEvent
-    void (*frame_shown)(FrameKind kind) = nullptr;      // default: nothing
-    int (*rand)() = nullptr;                            // default: glibc's rand() sequence (glibc_rand.h)
-    void (*srand)(unsigned seed) = nullptr;             // default: restarts that sequence
+    std::uint32_t (*ticks)() = nullptr;                  // default SDL_GetTicks
+    void (*delay)(std::uint32_t ms) = nullptr;           // default SDL_Delay
+    void (*play)(int channel, SoundId sound) = nullptr;  // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
+    int (*poll_event)(SDL_Event* event) = nullptr;       // default SDL_PollEvent
+    void (*frame_shown)(FrameKind kind) = nullptr;       // default: nothing
+    void (*present)(SDL_Surface* screen) = nullptr;      // default SDL_UpdateRect of the whole screen
+    void (*music_play)(int theme) = nullptr;             // default Mix_PlayMusic(theme, -1): loops forever
+    void (*music_halt)() = nullptr;                      // default Mix_HaltMusic
+    void (*music_fade_out)(int ms) = nullptr;            // default Mix_FadeOutMusic
+    int (*music_playing)() = nullptr;                    // default Mix_PlayingMusic
+    int (*rand)() = nullptr;                             // default: glibc's rand() sequence
+    void (*srand)(unsigned seed) = nullptr;              // default: restarts that sequence
 };
 
 // Installs hooks; a null entry keeps the SDL default for that service.
@@ -38,43 +42,36 @@ void plat_delay(std::uint32_t ms);
 void play_sound(int channel, SoundId sound);
 int plat_poll_event(SDL_Event* event);
 void plat_frame_shown(FrameKind kind);
-// The game's random numbers: glibc's rand() sequence on every platform, unseeded unless
-// plat_srand is called, so a game draws the same rolls wherever it runs.
+// Puts the whole screen surface on the window.
+void plat_present(SDL_Surface* screen);
+
+// Starts theme 1..3 from its beginning, looping forever; a theme that is not loaded is skipped.
+void plat_music_play(int theme);
+void plat_music_halt();
+void plat_music_fade_out(int ms);
+int plat_music_playing();
+
+// Every random number of the game comes from here; by default glibc's rand() sequence on every
+// platform (platform/glibc_rand.h), so a game is the same from run to run, unseeded replays
+// match, and a build with another C library (WebAssembly) draws the same rolls.
 int plat_rand();
 void plat_srand(unsigned seed);
 
-// ---- the media ----
+// ---- starting up: video, the screen and bitmaps ----
+// The desktop build does these with SDL 1.2 (platform/desktop), the WebAssembly build with the
+// page's canvas and a screen of its own in memory (platform/web).
 
 // Starts video and audio (and shuts SDL down at exit); false with plat_error() telling why.
 bool plat_init();
-// Opens the sound device at 44100 Hz, 16 bits, stereo; false with plat_error() telling why.
-bool plat_open_audio();
 // The screen the game draws into, w by h pixels of 0x00RRGGBB, with the window's caption;
 // nullptr with plat_error() telling why.
 SDL_Surface* plat_open_screen(int w, int h, const char* caption);
 // Whether the surface must be locked before its pixels are touched.
 bool plat_must_lock(const SDL_Surface* surface);
-// Shows the screen's top `rows` rows, by default all of it.
-void plat_present(SDL_Surface* screen, int rows = -1);
-// Why the last start-up call failed.
-const char* plat_error();
-
 // A BMP file as loaded; nullptr with plat_error() telling why.
 SDL_Surface* plat_load_bmp(const char* file);
 // A copy of a loaded bitmap in the screen's pixel format; nullptr with plat_error() telling why.
 SDL_Surface* plat_convert_bitmap(SDL_Surface* loaded, const SDL_Surface* screen);
 void plat_free_surface(SDL_Surface* surface);
-
-// A sound effect, or nullptr when it does not load (the game then plays without it).
-Mix_Chunk* plat_load_sound(const char* file);
-void plat_free_sound(Mix_Chunk* sound);
-// Fades every playing sound out over ms.
-void plat_fade_out_sounds(int ms);
-
-// The three themes: loaded from their files at start-up, then played by number (1..3).
-bool plat_music_load(int theme, const char* file);  // false with plat_error() telling why
-void plat_music_play(int theme);                    // loops for ever
-void plat_music_halt();
-void plat_music_fade_out(int ms);
-int plat_music_playing();
-void plat_music_free();
+// Why the last start-up call (these, or open_audio and load_theme of platform/audio.h) failed.
+const char* plat_error();

@@ -1,10 +1,11 @@
 #include "render/canvas.h"
 
 #include "platform/platform.h"
-#include "sim/game_state.h"
 
 #include <algorithm>
 #include <array>
+
+RenderState gfx;
 
 bool must_lock(const SDL_Surface* surface) { return plat_must_lock(surface); }
 
@@ -53,7 +54,7 @@ std::uint32_t gray(std::uint32_t c) {
 // read before the row below it is written into it, so every pixel moves exactly once.
 template <std::uint32_t (*Filter)(std::uint32_t)>
 void shift_up(int x1, int y1, int x2, int y2) {
-    SDL_Surface* s = game.screen;
+    SDL_Surface* s = gfx.screen;
     // Sources are rows y1+1 .. y2-2 and columns x1+1 .. x2-2; each lands one row higher.
     int col_lo = x1 + 1, col_hi = x2 - 1;
     clip_range(col_lo, col_hi, s->w);
@@ -87,7 +88,7 @@ std::uint32_t blend_add(std::uint32_t a, std::uint32_t b) {
 void fill_rect(int x1, int y1, int x2, int y2, std::uint32_t colour) {
     if (x2 < x1 || y2 < y1) return;
     if (y2 - y1 + 1 > SCREEN_H || x2 - x1 + 1 > SCREEN_W) return;
-    SDL_Surface* s = game.screen;
+    SDL_Surface* s = gfx.screen;
     int x_lo = x1, x_hi = x2 + 1, y_lo = y1, y_hi = y2 + 1;
     clip_range(x_lo, x_hi, s->w);
     clip_range(y_lo, y_hi, s->h);
@@ -104,7 +105,7 @@ void gray_shift_up(int x1, int y1, int x2, int y2) { shift_up<gray>(x1, y1, x2, 
 void blur_region(int x1, int y1, int x2, int y2) {
     // Five sample offsets per axis, deliberately lopsided.
     constexpr std::array<int, 5> offsets{-4, -3, 0, 2, 3};
-    SDL_Surface* s = game.screen;
+    SDL_Surface* s = gfx.screen;
     // The channel totals carry from block to block for the whole call.
     std::uint32_t tr = 0, tg = 0, tb = 0;
     for (int ay = y1 + 3; ay < y2 - 4; ay += 3) {
@@ -132,6 +133,6 @@ void blur_region(int x1, int y1, int x2, int y2) {
 }
 
 void present_screen() {
-    unlock_surface(game.screen);
-    plat_present(game.screen);
+    unlock_surface(gfx.screen);
+    plat_present(gfx.screen);
 }

@@ -1,14 +1,31 @@
 // The pixel canvas: how screen pixels are addressed, locked and shown, the three colour blends,
 // rectangles, the two shift-up filters and the block blur. Pixels are 32-bit words 0x00RRGGBB;
-// every operation here works on game.screen and writes only pixels inside it.
+// every operation here works on gfx.screen and writes only pixels inside it.
 #pragma once
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
 
 constexpr int SCREEN_W = 800;
 constexpr int SCREEN_H = 700;
+
+constexpr std::uint32_t WHITE = 0xFFFFFF;
+
+// The screen, the bitmaps drawn from and the renderer's scratch; the application fills it at start-up.
+struct RenderState {
+    SDL_Surface* screen = nullptr;
+    SDL_Surface* title_image = nullptr;
+    SDL_Surface* font_image = nullptr;
+    SDL_Surface* tile_sheet = nullptr;
+    SDL_Surface* player_sheet = nullptr;
+    std::array<int, 256> glyph_left{};
+    std::array<int, 256> glyph_width{};
+    std::array<char, 80> text_buffer{};
+};
+
+extern RenderState gfx;
 
 // A surface must be locked before pixel access when the platform says so: on the desktop, when
 // it has an offset or is a hardware, asynchronously blitted or RLE-accelerated surface.
@@ -35,5 +52,5 @@ void fade_shift_up(int x1, int y1, int x2, int y2);
 void gray_shift_up(int x1, int y1, int x2, int y2);
 // Averages the region in place in blocks of 2 by 3 pixels with carried channel totals.
 void blur_region(int x1, int y1, int x2, int y2);
-// Unlocks the screen under the must-lock rule and updates the whole window.
+// Unlocks the screen under the must-lock rule and puts it on the window.
 void present_screen();

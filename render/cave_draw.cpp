@@ -6,9 +6,9 @@
 #include "render/font.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"
+#include "sim/sim_step.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -16,7 +16,6 @@ constexpr std::uint32_t BRICK = 0xCCCCCC;
 constexpr std::uint32_t MORTAR = 0x222222;
 constexpr std::uint32_t BLACK = 0;
 constexpr std::uint32_t E_BLUE = 0x3399BB;
-constexpr std::uint32_t LETTER = 0xFFFFFF;
 constexpr std::uint32_t HURRY_PINK = 0xFF4499;
 
 // A fresh rand() % n as a colour or offset term.
@@ -87,7 +86,7 @@ void draw_blast(int X, int Y, std::uint8_t code) {
     const std::uint32_t base = (26u * code - 1234u) * 0x10100u + 0x3C2163u;
     // Sparks lie inside the cell's own 32 by 32 pixels (offsets 1 to 28), so for a cell on the
     // screen they are written straight into its rows; up to 156 of them per cell.
-    SDL_Surface* screen = game.screen;
+    SDL_Surface* screen = gfx.screen;
     const bool on_screen = X >= 0 && Y >= 0 && X + 32 <= screen->w && Y + 32 <= screen->h;
     std::uint32_t* cell = on_screen ? pixel_at(screen, X, Y) : nullptr;
     const int stride = screen->pitch / 4;
@@ -121,10 +120,10 @@ void draw_cell(int x, int y) {
         draw_tile(x, y, TILE_ROCK);
         break;
     case DIAMOND: draw_diamond(x, y, X, Y); break;
-    case START: draw_text(X + 8, Y + 10, "S", LETTER); break;  // over whatever the cell showed
+    case START: draw_text(X + 8, Y + 10, "S", WHITE); break;  // over whatever the cell showed
     case E_BLOCK:
         block(X, Y, E_BLUE);
-        draw_text(X + 8, Y + 10, "E", LETTER);
+        draw_text(X + 8, Y + 10, "E", WHITE);
         break;
     case ENEMY_LEFT:
     case ENEMY_RIGHT: draw_enemy(X, Y, 0x00FF00, 0x0000FF, 0xFF00FF); break;
@@ -154,10 +153,7 @@ void draw_cave() {
     for (int y = 0; y < CAVE_H; ++y)
         for (int x = 0; x < CAVE_W; ++x) draw_cell(x, y);
 
-    // Whole seconds of cave time, on the frame clock; the wrap keeps a 32-bit difference.
-    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(game.frame_clock) -
-                                                   static_cast<std::uint32_t>(game.cave_start_time));
-    const int left = 10 - elapsed / 1000;
+    const int left = cave_seconds_left();
     const bool odd = (game.cave_index & 1) != 0;
     if (left == 3) {
         hurry_box();

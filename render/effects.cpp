@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -59,13 +58,11 @@ void draw_orbit_spark(int j) {
 }
 
 void draw_congrats_frame(int a) {
-    SDL_Surface* screen = game.screen;
+    SDL_Surface* screen = gfx.screen;
     if (!lock_surface(screen)) return;
     blur_region(1, 1, 798, 644);
     const int x = 295 + plat_rand() % 10;
     draw_text(x, 3 * a + 190, "-- CONGRATULATIONS ! --", static_cast<std::uint32_t>(a) * 0x141210u);
     plat_frame_shown(FrameKind::congrats);
-    unlock_surface(screen);
-    // Only the cave and the top rows of the status bar change.
-    plat_present(screen, 644);
+    present_screen();
 }

@@ -22,7 +22,7 @@ int cell_count(const SDL_Surface* font) {
 int cell_of(int ch) {
     if (ch < FIRST_GLYPH || ch > LAST_GLYPH) return -1;
     const int k = ch - FIRST_GLYPH;
-    return k < cell_count(game.font_image) ? k : -1;
+    return k < cell_count(gfx.font_image) ? k : -1;
 }
 
 std::size_t index(int k) { return static_cast<std::size_t>(k); }
@@ -42,7 +42,7 @@ void blit_glyph(const std::uint32_t* src, int src_stride, std::uint32_t* dst, in
 }  // namespace
 
 void build_font_metrics() {
-    SDL_Surface* font = game.font_image;
+    SDL_Surface* font = gfx.font_image;
     const int n = cell_count(font);
     if (n == 0) return;
     const int w = font->w;
@@ -60,19 +60,19 @@ void build_font_metrics() {
             }
         }
         // The width is one less than the inked span: the last inked column is never drawn.
-        game.glyph_left[index(k)] = left;
-        game.glyph_width[index(k)] = right - left;
+        gfx.glyph_left[index(k)] = left;
+        gfx.glyph_width[index(k)] = right - left;
     }
 }
 
 void draw_glyph(int x, int y, int ch, int mode, std::uint32_t colour) {
     const int k = cell_of(ch);
     if (k < 0) return;
-    SDL_Surface* font = game.font_image;
-    SDL_Surface* screen = game.screen;
+    SDL_Surface* font = gfx.font_image;
+    SDL_Surface* screen = gfx.screen;
     const int w = font->w;
-    const int width = game.glyph_width[index(k)];
-    const int left = game.glyph_left[index(k)];
+    const int width = gfx.glyph_width[index(k)];
+    const int left = gfx.glyph_left[index(k)];
     if (width <= 0) return;
 
     // Only the part of the glyph that lies on the screen is visited.
@@ -109,8 +109,8 @@ void draw_glyph(int x, int y, int ch, int mode, std::uint32_t colour) {
 }
 
 void draw_text(int x, int y, const char* text, std::uint32_t colour) {
-    if (game.font_image == nullptr || game.font_image->w <= 0) return;
-    const int w = game.font_image->w;
+    if (gfx.font_image == nullptr || gfx.font_image->w <= 0) return;
+    const int w = gfx.font_image->w;
     for (const char* p = text; *p != '\0'; ++p) {
         // Characters are signed bytes: everything from 128 up is negative and has no cell.
         const int c = static_cast<signed char>(*p);
@@ -123,6 +123,6 @@ void draw_text(int x, int y, const char* text, std::uint32_t colour) {
         draw_glyph(x, y, c, GLYPH_ADD, colour);
         draw_glyph(x + 1, y + 1, c, GLYPH_SHADOW, colour);
         draw_glyph(x, y, c, GLYPH_AVERAGE, colour);
-        x += game.glyph_width[index(k)] + 1;
+        x += gfx.glyph_width[index(k)] + 1;
     }
 }

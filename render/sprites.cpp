@@ -19,7 +19,7 @@ bool sheet_holds(const SDL_Surface* sheet, long last) {
 // Copies a 32 by 32 block whose first source word is src (rows src_stride words apart) to the
 // cell (col, row), leaving exact white out and keeping every write on the screen.
 void copy_block(const std::uint32_t* src, int src_stride, int col, int row) {
-    SDL_Surface* screen = game.screen;
+    SDL_Surface* screen = gfx.screen;
     const int x0 = CELL_PX * col, y0 = CELL_PX * row;
     const int i_lo = std::max(0, -y0), i_hi = std::min(CELL_PX, screen->h - y0);
     const int j_lo = std::max(0, -x0), j_hi = std::min(CELL_PX, screen->w - x0);
@@ -37,7 +37,7 @@ void copy_block(const std::uint32_t* src, int src_stride, int col, int row) {
 }  // namespace
 
 void draw_tile(int col, int row, int tile) {
-    SDL_Surface* sheet = game.tile_sheet;
+    SDL_Surface* sheet = gfx.tile_sheet;
     // The last word of the tile; a sheet too small for it draws nothing rather than reading past its end.
     if (tile < 0 || !sheet_holds(sheet, (TILE_SHEET_W * tile + 31L) * TILE_SHEET_W + 31)) return;
     if (!lock_surface(sheet)) return;
@@ -47,7 +47,7 @@ void draw_tile(int col, int row, int tile) {
 }
 
 void draw_player(int col, int row) {
-    SDL_Surface* sheet = game.player_sheet;
+    SDL_Surface* sheet = gfx.player_sheet;
     // Later tests override earlier ones: left beats down, down beats right.
     int frame = 0;
     if (game.face_dx == 1) frame = 1;

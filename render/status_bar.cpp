@@ -10,17 +10,16 @@
 namespace {
 
 constexpr int BAND_PAIRS = 27;
-constexpr std::uint32_t WHITE = 0xffffff;
 constexpr std::uint32_t RED = 0xff0000;
 constexpr std::uint32_t LABEL_LIT = 0xffcf00;
 constexpr std::uint32_t LABEL_DIM = 0x9a1099;
-constexpr int LABEL_MS = 220;  // each theme label is lit this long, then the next
-constexpr int LABEL_CYCLE = 9; // three lit slots and six dark ones
+constexpr int LABEL_MS = 220;   // each theme label is lit this long, then the next
+constexpr int LABEL_CYCLE = 9;  // three lit slots and six dark ones
 
 // Formats one counter line into the shared scratch buffer and draws it.
 void draw_counter(int x, int y, const char* format, int value, std::uint32_t colour) {
-    std::snprintf(game.text_buffer.data(), game.text_buffer.size(), format, value);
-    draw_text(x, y, game.text_buffer.data(), colour);
+    std::snprintf(gfx.text_buffer.data(), gfx.text_buffer.size(), format, value);
+    draw_text(x, y, gfx.text_buffer.data(), colour);
 }
 
 std::uint32_t label_colour(int label) {

@@ -18,12 +18,12 @@ void blast_3x3(int x, int y, std::uint8_t code) {
         for (int dx = -1; dx <= 1; ++dx) blast_cell(x + dx, y + dy, code);
 }
 
-// Interior only (columns 1..23, rows 1..18), on the column cursor the creature pass shares.
+// Interior only, on the column cursor the creature pass shares.
 // '7'..'2' step down one stage with '2' ending as EMPTY; a '1' from a cave file becomes '0'.
 void decay_blasts() {
-    for (game.column_cursor = 1; game.column_cursor < 24; ++game.column_cursor) {
+    for (game.column_cursor = INTERIOR_LEFT; game.column_cursor <= INTERIOR_RIGHT; ++game.column_cursor) {
         const int x = game.column_cursor;
-        for (int y = 1; y <= 18; ++y) {
+        for (int y = INTERIOR_TOP; y <= INTERIOR_BOTTOM; ++y) {
             const std::uint8_t c = cell_at(x, y);
             if (c >= BLAST_1 && c <= BLAST_7) set_cell(x, y, static_cast<std::uint8_t>(c - 1));
             if (cell_at(x, y) == BLAST_1) set_cell(x, y, EMPTY);

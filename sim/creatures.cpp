@@ -5,8 +5,6 @@
 #include "sim/game_state.h"
 #include "sim/lose_life.h"
 
-#include <cstdlib>
-
 namespace {
 
 constexpr int LAST_COIN_COLUMN = 11;  // columns up to here toss a coin before a growth may act
@@ -137,10 +135,10 @@ void visit(int& r) {
 // cursor with them, so a left move makes the pass finish the column one to the left and then
 // revisit the column it came from, and a right move skips the rest of both columns.
 void update_creatures() {
-    game.column_cursor = 1;
-    while (game.column_cursor < 24) {
-        int r = 1;
-        while (r < 19) {
+    game.column_cursor = INTERIOR_LEFT;
+    while (game.column_cursor <= INTERIOR_RIGHT) {
+        int r = INTERIOR_TOP;
+        while (r <= INTERIOR_BOTTOM) {
             visit(r);
             r = r + 1;
         }

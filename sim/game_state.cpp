@@ -10,9 +10,7 @@ void set_cell(int x, int y, std::uint8_t code) {
     if (inside(x, y)) game.cave[static_cast<std::size_t>(x + CAVE_W * y)] = code;
 }
 
-std::uint8_t cell_at(int x, int y) {
-    return inside(x, y) ? game.cave[static_cast<std::size_t>(x + CAVE_W * y)] : WALL;
-}
+std::uint8_t cell_at(int x, int y) { return inside(x, y) ? game.cave[static_cast<std::size_t>(x + CAVE_W * y)] : WALL; }
 
 int is_walkable(int x, int y) {
     if (!inside(x, y)) return 0;

@@ -1,9 +1,6 @@
 // The one process-wide game record, the cave grid and its cell codes.
 #pragma once
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-
 #include <array>
 #include <cstdint>
 
@@ -11,6 +8,14 @@ constexpr int CAVE_W = 25;
 constexpr int CAVE_H = 20;
 constexpr int CAVE_CELLS = CAVE_W * CAVE_H;
 constexpr int CELL_PX = 32;
+// The interior: the cells inside the outer ring, which the blast decay and the creature pass scan.
+constexpr int INTERIOR_LEFT = 1, INTERIOR_RIGHT = CAVE_W - 2;
+constexpr int INTERIOR_TOP = 1, INTERIOR_BOTTOM = CAVE_H - 2;
+
+// The world moves in steps of STEP_MS; the game draws one frame per step.
+constexpr int STEP_MS = 100;
+// Lives at the start of a game.
+constexpr int START_LIVES = 10;
 
 // Cell codes: one ASCII byte per cell. Any other byte is inert.
 constexpr std::uint8_t WALL = '#';
@@ -60,21 +65,7 @@ struct GameState {
     std::int32_t step_clock = 0;
     std::int32_t cave_start_time = 0;
 
-    // Media, created at start-up.
-    SDL_Surface* screen = nullptr;
-    SDL_Surface* title_image = nullptr;
-    SDL_Surface* font_image = nullptr;
-    SDL_Surface* tile_sheet = nullptr;
-    SDL_Surface* player_sheet = nullptr;
-    Mix_Chunk* snd_rock = nullptr;
-    Mix_Chunk* snd_diamond = nullptr;
-    Mix_Chunk* snd_collect = nullptr;
-    Mix_Chunk* snd_blast = nullptr;
-
-    // Renderer scratch and effect state.
-    std::array<int, 256> glyph_left{};
-    std::array<int, 256> glyph_width{};
-    std::array<char, 80> text_buffer{};
+    // Effect state: the phases of the ribbons, restarted with each cave.
     float ribbon_phase_a = 0.0f;
     float ribbon_phase_b = 0.0f;
 

@@ -1,32 +1,20 @@
 #include "sim/lose_life.h"
 
 #include "platform/platform.h"
-#include "render/canvas.h"
-#include "render/cave_draw.h"
-#include "render/font.h"
 #include "sim/blasts.h"
 #include "sim/cave_loader.h"
 #include "sim/game_state.h"
-
-#include <cstdlib>
+#include "sim/presentation.h"
 
 namespace {
 
 constexpr int DEATH_FRAMES = 9;
 constexpr std::uint32_t DEATH_FRAME_MS = 33;
 constexpr std::uint32_t GAME_OVER_MS = 2299;
-constexpr std::uint32_t WHITE = 0xFFFFFF;
-constexpr std::uint32_t GAME_OVER_GLOW = 0xFFAA00;
 
-// Drawn over whatever the screen shows: a grey band across the cave between two white lines.
 void show_game_over() {
-    if (!lock_surface(game.screen)) return;
-    gray_shift_up(1, 181, 798, 320);
-    fill_rect(1, 180, 798, 181, WHITE);
-    fill_rect(1, 320, 798, 321, WHITE);
-    draw_text(315 + plat_rand() % 10, 250, "-- GAVE OVER --", GAME_OVER_GLOW);
-    plat_frame_shown(FrameKind::game_over);
-    present_screen();
+    const Presentation& show = presentation();
+    if (show.show_game_over && !show.show_game_over()) return;
     plat_delay(GAME_OVER_MS);
     game.on_title = 1;
 }
@@ -45,13 +33,12 @@ void lose_life() {
     play_sound(2, SoundId::blast);
 
     // Each frame draws before it ages the blasts, so the player's blast shows from stage 7.
+    const Presentation& show = presentation();
     for (int frame = 0; frame < DEATH_FRAMES; ++frame) {
-        if (!lock_surface(game.screen)) return;
-        draw_cave();
+        if (show.draw_death_frame && !show.draw_death_frame()) return;
         decay_blasts();
         plat_delay(DEATH_FRAME_MS);
-        plat_frame_shown(FrameKind::death);
-        present_screen();
+        if (show.show_death_frame) show.show_death_frame();
     }
 
     load_cave();

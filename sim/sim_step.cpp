@@ -1,24 +1,21 @@
 #include "sim/sim_step.h"
 
 #include "platform/platform.h"
-#include "render/effects.h"
 #include "sim/blasts.h"
 #include "sim/cave_loader.h"
 #include "sim/creatures.h"
 #include "sim/game_state.h"
 #include "sim/gravity.h"
 #include "sim/lose_life.h"
+#include "sim/presentation.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
-constexpr int PUSH_CHANCE = 3;        // in 10
-constexpr int BONUS_SECONDS = 10;
+constexpr int PUSH_CHANCE = 3;  // in 10
 constexpr int BONUS_PER_SECOND = 10;
 constexpr int CONGRATS_LAST_FRAME = 68;
-constexpr int CONGRATS_RIBBONS = 62;
 
 constexpr bool object_code(std::uint8_t c) { return c == ROCK || c == DIAMOND; }
 
@@ -51,10 +48,22 @@ bool sim_step() {
 
     // Later keys override earlier ones: down over up over right over left. With no key held
     // the direction of the previous step of this frame stays.
-    if (game.key_left) { game.step_dx = -1; game.step_dy = 0; }
-    if (game.key_right) { game.step_dx = 1; game.step_dy = 0; }
-    if (game.key_up) { game.step_dx = 0; game.step_dy = -1; }
-    if (game.key_down) { game.step_dx = 0; game.step_dy = 1; }
+    if (game.key_left) {
+        game.step_dx = -1;
+        game.step_dy = 0;
+    }
+    if (game.key_right) {
+        game.step_dx = 1;
+        game.step_dy = 0;
+    }
+    if (game.key_up) {
+        game.step_dx = 0;
+        game.step_dy = -1;
+    }
+    if (game.key_down) {
+        game.step_dx = 0;
+        game.step_dy = 1;
+    }
 
     const int x = game.player_x;
     const int y = game.player_y;
@@ -88,11 +97,15 @@ bool sim_step() {
     return true;
 }
 
-int compute_remaining_seconds() {
+int cave_seconds_left() {
     // The clocks are tick counts taken as signed 32-bit values; the difference wraps as they do.
     const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(game.frame_clock) -
                                                    static_cast<std::uint32_t>(game.cave_start_time));
-    const int remaining = BONUS_SECONDS - elapsed / 1000;
+    return BONUS_SECONDS - elapsed / 1000;
+}
+
+int compute_remaining_seconds() {
+    const int remaining = cave_seconds_left();
     return remaining < 0 ? 0 : remaining;
 }
 
@@ -101,9 +114,8 @@ void complete_cave_if_done(int remaining_seconds) {
     game.score += remaining_seconds * BONUS_PER_SECOND;
     if (gives_extra_life(game.cave_index)) game.lives += 1;
     game.cave_index += 1;
-    for (int i = 0; i <= CONGRATS_LAST_FRAME; i += 2) {
-        draw_congrats_frame(i);
-        draw_ribbons(CONGRATS_RIBBONS);
-    }
+    const Presentation& show = presentation();
+    for (int i = 0; i <= CONGRATS_LAST_FRAME; i += 2)
+        if (show.congrats_frame) show.congrats_frame(i);
     load_cave();
 }

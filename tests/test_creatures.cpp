@@ -23,14 +23,14 @@ TEST_F(Creatures, LeftMoveBringsTheCursorBackToTheColumnItLeft) {
 
 TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
     Rows cave = blank();
-    paste(cave, 1, 3, {"a"});                       // wall on the left: reverses and moves at once
-    paste(cave, 23, 6, {"b"});                      // wall on the right: turns and waits
-    paste(cave, 4, 8, {"  _", "_bo"});              // boxed in: ends as ENEMY_LEFT
-    paste(cave, 9, 10, {" _ ", " o ", "EaE"});      // a resting rock does not blow it up
-    paste(cave, 3, 5, {"cd"});                      // up one; down one, the row it entered skipped
-    paste(cave, 5, 1, {"c"});                       // wall above: reverses and moves down at once
-    paste(cave, 6, 18, {"d"});                      // wall below: turns and waits
-    paste(cave, 7, 4, {"_", "d", "_"});             // boxed in: ends as ENEMY_UP
+    paste(cave, 1, 3, {"a"});                   // wall on the left: reverses and moves at once
+    paste(cave, 23, 6, {"b"});                  // wall on the right: turns and waits
+    paste(cave, 4, 8, {"  _", "_bo"});          // boxed in: ends as ENEMY_LEFT
+    paste(cave, 9, 10, {" _ ", " o ", "EaE"});  // a resting rock does not blow it up
+    paste(cave, 3, 5, {"cd"});                  // up one; down one, the row it entered skipped
+    paste(cave, 5, 1, {"c"});                   // wall above: reverses and moves down at once
+    paste(cave, 6, 18, {"d"});                  // wall below: turns and waits
+    paste(cave, 7, 4, {"_", "d", "_"});         // boxed in: ends as ENEMY_UP
     pass(cave);
 
     Rows want = cave;
@@ -47,10 +47,10 @@ TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
 
 TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
     Rows cave = blank();
-    paste(cave, 3, 4, {"o", "c"});          // way up blocked by a rock
-    paste(cave, 8, 4, {"*", "d", "_"});     // blocked below with a diamond on top
-    paste(cave, 14, 4, {"o", "d"});         // moves down from under it: survives
-    paste(cave, 18, 8, {"o", ".", "a"});    // crushed: the object vanishes
+    paste(cave, 3, 4, {"o", "c"});        // way up blocked by a rock
+    paste(cave, 8, 4, {"*", "d", "_"});   // blocked below with a diamond on top
+    paste(cave, 14, 4, {"o", "d"});       // moves down from under it: survives
+    paste(cave, 18, 8, {"o", ".", "a"});  // crushed: the object vanishes
     paste(cave, 12, 11, {"*", ".", "c"});
     pass(cave);
 
@@ -65,9 +65,9 @@ TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
 
 TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
     Rows cave = blank();
-    paste(cave, 1, 4, {"H", "a@"});         // magenta: diamonds, the player's cell included
-    paste(cave, 5, 5, {"c", "%"});          // green: a blast
-    paste(cave, 10, 5, {"d@", "%"});        // both: diamonds come first
+    paste(cave, 1, 4, {"H", "a@"});   // magenta: diamonds, the player's cell included
+    paste(cave, 5, 5, {"c", "%"});    // green: a blast
+    paste(cave, 10, 5, {"d@", "%"});  // both: diamonds come first
     pass(cave);
 
     Rows want = blank();
@@ -85,83 +85,65 @@ TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
     EXPECT_TRUE(sounds.empty());
 }
 
-// A growth in the bottom-right interior corner: the cells it can spread into were visited
-// before it, so nothing acts after it and the pass's draws end with its own.
+// With every draw the same value v: columns up to 11 act on heads (v % 2 == 1), a magenta growth
+// acts when v % 3 == 1, a green one when it is 2, and an acting growth spreads when v % 100 < 18.
+// A growth in the bottom-right interior corner: the cells it spreads into were visited before it.
 TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
-    const int turn = draws_before(23, 18);
-    // growth, its turn draw % 3, a spread draw below 18, whether it spreads, the pass's draws
-    const std::tuple<char, int, bool, bool, int> cases[] = {
-        {'@', 1, true, true, turn + 2},  {'%', 2, true, true, turn + 2},
-        {'@', 1, false, false, turn + 2},  // acts, but the spread draw is too high
-        {'@', 2, true, false, turn + 1},   // not its turn: no spread number is drawn
-        {'%', 1, true, false, turn + 1},
-    };
-    for (auto [growth, turn_mod_3, low_spread, spreads, pass_draws] : cases) {
+    // growth, v, whether it acts (one more draw: the spread's), whether it spreads
+    const std::tuple<char, int, bool, bool> cases[] = {{'@', 1, true, true},
+                                                       {'%', 2, true, true},
+                                                       {'@', 19, true, false},
+                                                       {'@', 2, false, false},
+                                                       {'%', 1, false, false}};
+    for (auto [growth, v, acts, spreads] : cases) {
+        roll = v;
+        const int still = rand_draws([&] { pass(blank()); });
         const std::string g(1, growth);
         const Rows cave = paste(blank(), 22, 17, {" .", ("_" + g).c_str()});
-        const unsigned seed = find_seed(turn, 2, [&](const std::vector<int>& d) {
-            return d[0] % 3 == turn_mod_3 && (d[1] % 100 < 18) == low_spread;
-        });
-        plat_srand(seed);
-        pass(cave);
-        const Rows want = spreads ? paste(Rows(cave), 22, 17, {(" " + g).c_str(), (g + g).c_str()}) : cave;
-        EXPECT_EQ(cave_rows(), want) << growth << turn_mod_3;
-        EXPECT_EQ(draws_taken(seed), pass_draws) << growth << turn_mod_3;
+        EXPECT_EQ(rand_draws([&] { pass(cave); }) - still, acts ? 1 : 0) << growth << v;
+        EXPECT_EQ(cave_rows(), spreads ? paste(Rows(cave), 22, 17, {(" " + g).c_str(), (g + g).c_str()}) : cave);
     }
 }
 
 TEST_F(Creatures, GrowthUpToColumnElevenNeedsTheCoinToo) {
-    const Rows cave = paste(blank(), 10, 17, {" .", "_@E"});
-    const int coin = draws_before(11, 18);
-    for (int heads : {0, 1}) {
-        const unsigned seed = find_seed(coin, 3, [&](const std::vector<int>& d) {
-            return d[0] % 2 == heads && d[1] % 3 == 1 && d[2] % 100 < 18;
-        });
-        plat_srand(seed);
-        pass(cave);
-        EXPECT_EQ(cave_rows(), heads ? paste(Rows(cave), 10, 17, {" @", "@"}) : cave);
-        // Tails: coin and turn here, then one turn draw per visit of columns 12 to 23.
-        if (!heads) { EXPECT_EQ(draws_taken(seed), coin + 2 + 12 * 18); }
-    }
+    const Rows cave = paste(paste(blank(), 10, 17, {" .", "_@E"}), 11, 9, {" . ", "E@E", " E "});
+    roll = 4;  // tails, the magenta's turn, a spread
+    pass(cave);
+    EXPECT_EQ(cave_rows(), paste(Rows(cave), 12, 9, {"@"})) << "only column 12 spreads";
+    roll = 1;
+    pass(cave);
+    EXPECT_EQ(cave_rows(), paste(paste(Rows(cave), 12, 9, {"@"}), 10, 17, {" @", "@"}));
 }
 
 TEST_F(Creatures, SpreadAheadOfThePassSpreadsAgainInTheSamePass) {
     const Rows cave = paste(blank(), 21, 16, {" E.", "E@.", " E."});
-    const int first = draws_before(22, 17);
-    // (22,17) turn and spread, (22,18), column 23 rows 1..16, then (23,17) turn and spread.
-    plat_srand(find_seed(first, 21, [](const std::vector<int>& d) {
-        return d[0] % 3 == 1 && d[1] % 100 < 18 && d[19] % 3 == 1 && d[20] % 100 < 18;
-    }));
+    roll = 1;
     pass(cave);
     EXPECT_EQ(cave_rows(), paste(Rows(cave), 23, 16, {"@", "@", "@"}));
 }
 
 TEST_F(Creatures, TouchingGrowthsAnnihilateOnlyOnATurn) {
     const Rows cave = paste(blank(), 21, 16, {"  E", " E%", "E%@"});
-    const int green_1 = draws_before(22, 18), green_2 = draws_before(23, 17), magenta = green_2 + 1;
-    for (bool meet : {false, true}) {
-        plat_srand(find_seed(0, magenta + 1, [&](const std::vector<int>& d) {
-            return d[green_1] % 3 != 2 && d[green_2] % 3 != 2 && (d[magenta] % 3 == 1) == meet;
-        }));
+    for (int v : {0, 1}) {
+        roll = v;
         pass(cave);
         // The magenta's turn blasts itself and both green neighbours, silently.
-        EXPECT_EQ(cave_rows(), meet ? paste(Rows(cave), 22, 17, {" 7", "77"}) : cave);
+        EXPECT_EQ(cave_rows(), v == 1 ? paste(Rows(cave), 22, 17, {" 7", "77"}) : cave);
     }
     EXPECT_TRUE(sounds.empty());
 }
 
 TEST_F(Creatures, MovesMakeThePassRevisitOrSkipVisitsWithTheirDraws) {
+    const int still = rand_draws([&] { pass(blank()); });
     const std::pair<char, int> cases[] = {
-        {'c', PASS_DRAWS + 1},   // up: the row it left is visited again
-        {'d', PASS_DRAWS - 1},   // down: the row it entered is skipped
-        {'a', PASS_DRAWS + 18},  // left: column 14 from row 6 on, then column 15 again in full
-        {'b', PASS_DRAWS - 18},  // right: rows 6.. of column 15 and 1..5 of column 16 skipped
+        {'c', +1},   // up: the row it left is visited again
+        {'d', -1},   // down: the row it entered is skipped
+        {'a', +18},  // left: column 14 from row 6 on, then column 15 again in full
+        {'b', -18},  // right: rows 6.. of column 15 and 1..5 of column 16 skipped
     };
-    for (auto [enemy, want] : cases) {
-        plat_srand(5);
-        pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()}));
-        EXPECT_EQ(draws_taken(5), want) << enemy;
-    }
+    for (auto [enemy, more] : cases)
+        EXPECT_EQ(rand_draws([&] { pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()})); }) - still, more)
+            << enemy;
 }
 
 TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
@@ -178,26 +160,15 @@ TEST_F(Creatures, OpenCaveEdgesReadAsWall) {
     paste(want, 5, 0, {"c", "."});
     paste(want, 6, 18, {".", "d"});
     EXPECT_EQ(cave_rows(), want);
-
-    // Enemies and growths all along the border, many passes: nothing reaches outside the grid.
-    for (int y = 0, k = 0; y < CAVE_H; ++y)
-        for (int x = 0; x < CAVE_W; ++x)
-            if (x % (CAVE_W - 1) == 0 || y % (CAVE_H - 1) == 0) cave[y][x] = "abcd@%"[k++ % 6];
-    set_cave(cave);
-    plat_srand(7);
-    for (int i = 0; i < 300; ++i, decay_blasts()) {
-        update_creatures();
-        ASSERT_TRUE(game.column_cursor >= 0 && game.column_cursor <= 25);
-    }
 }
 
 TEST_F(Creatures, TouchCostsALifeAndThePassGoesOnFromColumnTwoOfTheNewCave) {
     Rows level = blank();
     paste(level, 10, 10, {"S"});
-    paste(level, 1, 12, {"d"});   // column 1 is not visited again after the reload
-    paste(level, 2, 3, {"d"});    // nor column 2 above the row of the touch
-    paste(level, 2, 8, {"b"});    // but column 2 below it is
-    paste(level, 6, 5, {"a"});    // the old cave's column waits for its own visit
+    paste(level, 1, 12, {"d"});  // column 1 is not visited again after the reload
+    paste(level, 2, 3, {"d"});   // nor column 2 above the row of the touch
+    paste(level, 2, 8, {"b"});   // but column 2 below it is
+    paste(level, 6, 5, {"a"});   // the old cave's column waits for its own visit
     write_level(0, level);
     start(paste(blank(), 5, 5, {"Ea"}), 7, 5);
     game.lives = 3;

@@ -99,9 +99,15 @@ TEST_F(Loops, SpaceStartsAGameAndTheArrowsSetTheKeyFlags) {
 
     // Once the title poll has come back empty, the game's polls set the key flags; releasing
     // ESC costs a life, and the reload clears the keys held before it.
-    events = {key_event(SDL_KEYDOWN, SDLK_SPACE), EMPTY_POLL,   key_event(SDL_KEYDOWN, SDLK_ESCAPE),
-              key_event(SDL_KEYDOWN, SDLK_DOWN),  key_event(SDL_KEYUP, SDLK_ESCAPE), key_event(SDL_KEYDOWN, SDLK_RIGHT),
-              key_event(SDL_KEYDOWN, SDLK_UP),    key_event(SDL_KEYUP, SDLK_UP),     quit_event()};
+    events = {key_event(SDL_KEYDOWN, SDLK_SPACE),
+              EMPTY_POLL,
+              key_event(SDL_KEYDOWN, SDLK_ESCAPE),
+              key_event(SDL_KEYDOWN, SDLK_DOWN),
+              key_event(SDL_KEYUP, SDLK_ESCAPE),
+              key_event(SDL_KEYDOWN, SDLK_RIGHT),
+              key_event(SDL_KEYDOWN, SDLK_UP),
+              key_event(SDL_KEYUP, SDLK_UP),
+              quit_event()};
     EXPECT_EQ(run_loops(), 0);
     EXPECT_EQ(std::tuple(game.lives, game.key_down, game.key_right, game.key_up), std::tuple(9, 0, 1, 0));
 }

@@ -2,6 +2,7 @@
 // of the cave and the game-over screen.
 #include "sim/lose_life.h"
 
+#include "sim/presentation.h"
 #include "sim/sim_step.h"
 #include "tests/support/test_env.h"
 
@@ -40,6 +41,17 @@ TEST_F(LoseLife, WithLivesLeftTheCaveRestarts) {
     EXPECT_EQ(sounds, (std::vector<SoundStart>{{2, SoundId::blast}}));
     EXPECT_EQ(slept_ms, ANIMATION_MS);
     EXPECT_EQ(frames, shown(9, 0));
+}
+
+TEST_F(LoseLife, WithoutAPresentationTheRulesRunTheSameWithoutAScreen) {
+    set_presentation({});
+    replace(gfx.screen, nullptr);
+    start(blank(), 10, 10);
+    game.lives = 1;
+    lose_life();
+    EXPECT_EQ(std::tuple(game.lives, game.on_title, slept_ms), std::tuple(0, 1, ANIMATION_MS + GAME_OVER_MS));
+    EXPECT_EQ(cave_rows(), level);
+    EXPECT_TRUE(frames.empty());
 }
 
 // At every death frame: the grid, and whether cell (1, 1) was drawn as a fresh blast (only

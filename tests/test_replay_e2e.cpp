@@ -39,8 +39,6 @@ struct ReplayRun {
     }
 };
 
-Rows cave_file_rows(const std::string& name) { return lines_of(slurp(REPLAYS / "caves" / name)); }
-
 // The media of the generated run directory and the test caves, in a fresh directory.
 class Replays : public ::testing::Test {
 protected:
@@ -67,44 +65,6 @@ protected:
     int runs = 0;
 };
 
-// A grid drawn after the first step in a freshly loaded cave: the file's cells, but for the start
-// cell, now the player's, and the enemies, which have made their first moves.
-void expect_fresh_cave(const Block& block, const std::string& cave) {
-    const Rows file = cave_file_rows(cave);
-    ASSERT_EQ(block.grid.size(), file.size());
-    const std::string moving = "abcdSH";
-    for (std::size_t y = 0; y < file.size(); ++y)
-        for (std::size_t x = 0; x < file[y].size(); ++x)
-            if (moving.find(file[y][x]) == std::string::npos && moving.find(block.grid[y].at(x)) == std::string::npos) {
-                EXPECT_EQ(block.grid[y][x], file[y][x]) << "cell (" << x << ", " << y << ")";
-            }
-}
-
-// Every death costs one life, shows the nine frames of the explosion around the player's cell
-// and restarts cave 0 from its file.
-void expect_one_death(const ReplayRun& run, int player_x, int player_y) {
-    EXPECT_EQ(run.outcome.status, 0);
-    const auto deaths = run.of_kind("death");
-    ASSERT_EQ(deaths.size(), 9u) << run.record;
-    EXPECT_EQ(deaths.front()->values({"lives", "player"}), 
-              "9 " + std::to_string(player_x) + " " + std::to_string(player_y));
-    // Each animation frame draws the grid, then ages the blasts, then is shown: the picture holds
-    // the fresh blast, the record the grid one stage on.
-    EXPECT_EQ(deaths.front()->cell(player_x, player_y), '6');
-    EXPECT_EQ(deaths.back()->cell(player_x, player_y), '.');
-    EXPECT_GE(std::count(deaths.front()->sounds.begin(), deaths.front()->sounds.end(), "2 booom.wav"), 1);
-    const Block* after = run.next("game", deaths.back()->number);
-    ASSERT_NE(after, nullptr);
-    EXPECT_EQ(after->values({"lives", "player"}), "9 12 10");
-    expect_fresh_cave(*after, "level0.txt");
-    // The clocks restart with the reload: a death in a step draws its frame at once, one by ESC
-    // in the next pass.
-    const int loaded = after->get("frame_clock") - 100;
-    EXPECT_EQ(loaded, deaths.back()->get("tick"));
-    EXPECT_GE(after->get("tick"), loaded);
-    EXPECT_LE(after->get("tick"), loaded + 1);
-}
-
 TEST_F(Replays, NewGameStartsFromTheTitleAndWindowCloseEndsAtOnce) {
     const ReplayRun run = replay("new_game.txt");
     const auto titles = run.of_kind("title");
@@ -118,70 +78,20 @@ TEST_F(Replays, NewGameStartsFromTheTitleAndWindowCloseEndsAtOnce) {
     EXPECT_EQ(first->values({"tick", "frame_clock", "step_clock", "lives", "score", "cave_index", "diamonds_left"}),
               "1001 1100 1100 10 0 0 3");
     EXPECT_EQ(first->fields.at("player"), "12 10");
-    // The first step marks the player's cell over the start cell.
-    expect_fresh_cave(*first, "level0.txt");
-    EXPECT_EQ(first->cell(12, 10), 'H');
+    EXPECT_EQ(first->cell(12, 10), 'H') << "the first step marks the player's cell over the start cell";
     // Ten frames a second from then on, until the window is closed at 2500: no fade, status 0.
     EXPECT_EQ(run.of_kind("game").size(), 15u);
     EXPECT_EQ(run.ending(), "0 0 2500");
 }
 
-TEST_F(Replays, ScriptedSolutionCompletesCaveZeroWithItsBonus) {
-    const ReplayRun run = replay("solve_cave0.txt");
-    EXPECT_EQ(run.outcome.status, 0);
-    // Three diamonds taken, each with its sound on channel 1.
-    int taken = 0;
+TEST_F(Replays, ThemeKeysRestartTheirThemes) {
+    const ReplayRun run = replay("music.txt");
+    EXPECT_EQ(run.ending(), "0 0 2000");
+    std::vector<std::string> started;  // "KIND TICK THEME"
     for (const Block& b : run.blocks)
-        taken += static_cast<int>(std::count(b.sounds.begin(), b.sounds.end(), "1 explode.wav"));
-    EXPECT_EQ(taken, 3);
-
-    const auto congrats = run.of_kind("congrats");
-    ASSERT_EQ(congrats.size(), 35u);
-    // Within the cave's first second: 3 diamonds and 10 seconds of bonus at 10 points each.
-    EXPECT_EQ(congrats.front()->values({"score", "cave_index", "diamonds_left"}), "103 1 0");
-    // The animation has no sleeps: all its frames are shown at one tick.
-    EXPECT_EQ(congrats.front()->get("tick"), congrats.back()->get("tick"));
-
-    const Block* next = run.next("game", congrats.back()->number);
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(next->number, congrats.back()->number + 1);
-    EXPECT_EQ(next->values({"cave_index", "score", "lives", "diamonds_left", "player"}), "1 103 10 4 12 16");
-    EXPECT_EQ(next->grid, cave_file_rows("level1.txt"));
-}
-
-TEST_F(Replays, FallingRockKills) {
-    const ReplayRun run = replay("rock_death.txt");
-    expect_one_death(run, 10, 10);
-    EXPECT_NE(run.of_kind("death").front()->cell(10, 8), 'o') << "the rock that fell vanished";
-}
-
-TEST_F(Replays, EnemyKills) {
-    const ReplayRun run = replay("enemy_death.txt");
-    const Block* last_alive = nullptr;
-    for (const Block& b : run.blocks)
-        if (b.kind == "game" && b.get("lives") == 10) last_alive = &b;
-    ASSERT_NE(last_alive, nullptr);
-    // The enemy came along the corridor towards the player waiting in the dug cell.
-    EXPECT_EQ(last_alive->fields.at("player"), "13 10");
-    EXPECT_NE(last_alive->grid[10].find_first_of("ab"), std::string::npos);
-    expect_one_death(run, 13, 10);
-}
-
-TEST_F(Replays, BlastKills) {
-    const ReplayRun run = replay("blast_death.txt");
-    expect_one_death(run, 12, 13);
-    // Two explosions: the enemy crushed by the rock, then the player's own.
-    const Block& death = *run.of_kind("death").front();
-    EXPECT_EQ(death.sounds, (std::vector<std::string>{"2 booom.wav", "2 booom.wav"}));
-    EXPECT_NE(death.grid[14].substr(12, 3).find_first_of("234567"), std::string::npos) << death.grid[14];
-    EXPECT_EQ(death.grid[14].find('a'), std::string::npos) << "the enemy is gone";
-}
-
-TEST_F(Replays, ReleasingEscCostsALife) {
-    const ReplayRun run = replay("esc_death.txt");
-    // Pressed at 1500 nothing happens; the death starts with the release at 1700.
-    EXPECT_EQ(run.of_kind("death").front()->get("tick"), 1700 + 33);
-    expect_one_death(run, 12, 10);
+        for (int theme : b.music) started.push_back(b.kind + " " + b.fields.at("tick") + " " + std::to_string(theme));
+    // Theme 1 starts with the game, before its first picture; each key's theme shows in the next frame.
+    EXPECT_EQ(started, (std::vector<std::string>{"title 1 1", "game 1301 1", "game 1501 2", "game 1701 3"}));
 }
 
 TEST_F(Replays, LastLifeEndsInGameOverAndEscOnTheTitleFadesOut) {
@@ -275,13 +185,6 @@ INSTANTIATE_TEST_SUITE_P(Replays, GoldenPictures, ::testing::ValuesIn(golden_man
                              return param_info.param.substr(0, param_info.param.find('.'));
                          });
 
-TEST(GoldenManifest, NamesATitleAGameAGameOverAndACaveCompleteFrame) {
-    std::string kinds;
-    for (const std::string& line : golden_manifest())
-        kinds += line.substr(line.rfind(' ') + 1, line.rfind(':') - line.rfind(' ')) + " ";
-    EXPECT_EQ(kinds, "title: game: game_over: congrats: ");
-}
-
 // KROMBLIX_RECORD: the real game records what it polls, and the runner plays it back to the
 // same end. A window close (SDL turns SIGTERM into one) is the event a test can send without a
 // display; tests/window/window_test.sh records keys pressed in a real window.
@@ -290,15 +193,13 @@ TEST_F(Replays, RecordedSessionPlaysBackToTheSameEnd) {
     // The recording starts once SDL is up, and with it SDL's handler that turns SIGTERM into a
     // window close; then the title runs for a while.
     const Outcome recorded = run_program({KROMBLIX_RUN_DIR "/kromblix"}, dir.path / "run",
-                                     {"KROMBLIX_RECORD=" + recording.string()}, 1500, recording);
+                                         {"KROMBLIX_RECORD=" + recording.string()}, 1500, recording);
     EXPECT_EQ(recorded.status, 0);
 
     const Rows lines = lines_of(slurp(recording));
     ASSERT_FALSE(lines.empty());
     ASSERT_NE(lines.back().find(" quit"), std::string::npos) << lines.back();
-    // The game clock runs with real time from the end of start-up: about 1.5 s.
     const int quit_tick = std::stoi(lines.back());
-    EXPECT_TRUE(quit_tick > 0 && quit_tick < 20000) << quit_tick;
 
     const ReplayRun run = replay(recording.string());
     EXPECT_EQ(run.ending(), "0 0 " + std::to_string(quit_tick));

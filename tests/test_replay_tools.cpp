@@ -17,9 +17,10 @@ using replay::EventKind;
 std::string described(const replay::Replay& r) {
     std::string s;
     for (const replay::ReplayEvent& e : r.events)
-        s += std::to_string(e.tick) + (e.kind == EventKind::quit     ? " quit "
-                                       : e.kind == EventKind::key_up ? " up "
-                                                                     : " down ") +
+        s += std::to_string(e.tick) +
+             (e.kind == EventKind::quit     ? " quit "
+              : e.kind == EventKind::key_up ? " up "
+                                            : " down ") +
              std::to_string(e.key) + " @" + std::to_string(e.line) + "; ";
     return s;
 }
@@ -71,9 +72,9 @@ TEST(Screenshots, SelectionsChooseFramesByNumberAndKind) {
     std::string error;
     ASSERT_TRUE(replay::parse_shot_selection("3,10-12,game_over,title:2,congrats:5-6", s, error)) << error;
     const std::tuple<int, FrameKind, int, bool> cases[] = {
-        {3, FrameKind::cave, 1, true},       {4, FrameKind::cave, 2, false},      {12, FrameKind::death, 1, true},
-        {13, FrameKind::death, 2, false},    {400, FrameKind::game_over, 2, true}, {50, FrameKind::title, 2, true},
-        {50, FrameKind::title, 3, false},    {60, FrameKind::congrats, 4, false}, {61, FrameKind::congrats, 6, true}};
+        {3, FrameKind::cave, 1, true},    {4, FrameKind::cave, 2, false},       {12, FrameKind::death, 1, true},
+        {13, FrameKind::death, 2, false}, {400, FrameKind::game_over, 2, true}, {50, FrameKind::title, 2, true},
+        {50, FrameKind::title, 3, false}, {60, FrameKind::congrats, 4, false},  {61, FrameKind::congrats, 6, true}};
     for (auto [number, kind, of_kind, wanted] : cases)
         EXPECT_EQ(replay::shot_wanted(s, number, kind, of_kind), wanted) << number;
 
@@ -86,12 +87,11 @@ TEST(Screenshots, SelectionsChooseFramesByNumberAndKind) {
     EXPECT_EQ(replay::shot_file_name(42, FrameKind::game_over), "frame-000042-game_over.png");
 }
 
-std::string block_text(int number, FrameKind kind, std::uint32_t tick, std::span<const replay::SoundStart> sounds,
-                       const char* shot) {
+std::string block_text(int number, FrameKind kind, std::uint32_t tick, const replay::Starts& starts, const char* shot) {
     char* buffer = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
-    replay::write_frame_block(out, number, kind, tick, game, sounds, shot);
+    replay::write_frame_block(out, number, kind, tick, game, starts, shot);
     std::fclose(out);
     std::string text(buffer, size);
     std::free(buffer);
@@ -106,11 +106,13 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
     game.frame_clock = 1200, game.step_clock = 1130, game.lives = 7, game.score = 42, game.cave_index = 2;
     game.diamonds_left = -1, game.player_x = 4, game.player_y = 3, game.prev_x = 4, game.prev_y = 2, game.face_dy = 1;
     const replay::SoundStart sounds[] = {{1, SoundId::collect}, {2, SoundId::blast}};
-    std::string expected = "frame 17 game\ntick 1101\nframe_clock 1200\nstep_clock 1130\nlives 7\nscore 42\n"
-                           "cave_index 2\ndiamonds_left -1\nplayer 4 3\nprev 4 2\nfacing 0 1\ngrid\n";
+    std::string expected =
+        "frame 17 game\ntick 1101\nframe_clock 1200\nstep_clock 1130\nlives 7\nscore 42\n"
+        "cave_index 2\ndiamonds_left -1\nplayer 4 3\nprev 4 2\nfacing 0 1\ngrid\n";
     for (const std::string& row : rows) expected += row + "\n";
-    expected += "sound 1 explode.wav\nsound 2 booom.wav\nshot frame-000017-game.png\n\n";
-    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, sounds, "frame-000017-game.png"), expected);
+    expected += "sound 1 explode.wav\nsound 2 booom.wav\nmusic 3\nshot frame-000017-game.png\n\n";
+    const int themes[] = {3};
+    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, {sounds, themes}, "frame-000017-game.png"), expected);
     // A title block is short: its tick, and what it started and shot.
     EXPECT_EQ(block_text(3, FrameKind::title, 111, {}, nullptr), "frame 3 title\ntick 111\n\n");
 
@@ -120,8 +122,6 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
         set_cell(x, 1, static_cast<std::uint8_t>(code));
     EXPECT_EQ(replay::grid_row_text(game, 1), "#\\\\\\x00\\xff\\x20" + std::string(19, '.') + "#");
     EXPECT_EQ(replay::grid_row_text(game, 0), std::string(25, '#'));
-    EXPECT_STREQ(replay::sound_file_name(SoundId::rock), "resources.wav");
-    EXPECT_STREQ(replay::sound_file_name(SoundId::diamond), "shot.wav");
 }
 
 TEST(Png, WrittenPicturesReadBackPixelForPixelAndByteForByte) {
@@ -130,7 +130,8 @@ TEST(Png, WrittenPicturesReadBackPixelForPixelAndByteForByte) {
     Pixels want;  // the top byte is not a colour
     for (int y = 0; y < s->h; ++y)
         for (int x = 0; x < s->w; ++x)
-            want.push_back((px(s, x, y) = static_cast<std::uint32_t>(x * 0x070503 + y * 0x0b0d11) | 0x01000000u) & 0xFFFFFF);
+            want.push_back((px(s, x, y) = static_cast<std::uint32_t>(x * 0x070503 + y * 0x0b0d11) | 0x01000000u) &
+                           0xFFFFFF);
     std::string error;
     ASSERT_TRUE(replay::write_png("a.png", s, error)) << error;
     ASSERT_TRUE(replay::write_png("b.png", s, error)) << error;
@@ -156,8 +157,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        for (SDL_Event drain; SDL_PollEvent(&drain);) {
-        }
+        for (SDL_Event drain; SDL_PollEvent(&drain);) {}
     }
     void TearDown() override {
         GameTest::TearDown();

@@ -2,15 +2,16 @@
 // deaths in the middle of a step, the time bonus and the cave-complete rule.
 #include "sim/sim_step.h"
 
+#include "sim/creatures.h"
+#include "sim/presentation.h"
+
 #include "tests/support/test_env.h"
 
 using namespace test_env;
 using Step = SimTest;
 
-// A seed whose push draw (the first after a still cave's creature pass) lets a push succeed.
-unsigned push_seed(bool succeeds) {
-    return find_seed(PASS_DRAWS, 1, [&](const std::vector<int>& d) { return (d[0] % 10 < 3) == succeeds; });
-}
+// Every draw of the step is the push draw's value: below 3 of 10 a push succeeds.
+constexpr int PUSH = 0, NO_PUSH = 5;
 
 TEST_F(Step, LaterKeysWinAndNoKeyKeepsTheDirection) {
     // left, right, up, down held -> step direction
@@ -31,10 +32,9 @@ TEST_F(Step, LaterKeysWinAndNoKeyKeepsTheDirection) {
 TEST_F(Step, StandingStillMovesInPlaceExceptOnTheStartCellAndDrawsForAPush) {
     start(blank(), 10, 10);
     game.prev_x = game.prev_y = 3;
-    plat_srand(99);
-    EXPECT_TRUE(sim_step());
+    const int pass = rand_draws(update_creatures);
+    EXPECT_EQ(rand_draws([] { EXPECT_TRUE(sim_step()); }), pass + 1) << "the push draw is taken on every step";
     EXPECT_EQ(std::pair(game.prev_x, game.prev_y), std::pair(10, 10));
-    EXPECT_EQ(draws_taken(99), PASS_DRAWS + 1) << "the push draw is taken on every step";
 
     set_cave(paste(blank(), 6, 6, {"S"}));
     game.player_x = game.player_y = 6;
@@ -58,7 +58,7 @@ TEST_F(Step, PushNeedsALowDrawAndEmptinessBeyond) {
         start(paste(blank(), 10, 10, {row, "___"}), 10, 10);
         game.key_right = 1;
         sounds.clear();
-        plat_srand(push_seed(low));
+        roll = low ? PUSH : NO_PUSH;
         EXPECT_TRUE(sim_step());
         EXPECT_EQ(cave_rows()[10].substr(10, 3), after) << row << low;
         EXPECT_EQ(sounds.size(), after[0] == '.' ? 1u : 0u);
@@ -67,7 +67,7 @@ TEST_F(Step, PushNeedsALowDrawAndEmptinessBeyond) {
     // Upwards too: the rock then rests on the player's head without harm.
     start(paste(blank(), 10, 9, {"o"}), 10, 10);
     game.key_up = 1;
-    plat_srand(push_seed(true));
+    roll = PUSH;
     EXPECT_TRUE(sim_step());
     game.key_up = game.step_dy = 0;
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(sim_step());
@@ -86,7 +86,7 @@ TEST_F(Step, RocksFallBeforeDiamonds) {
 TEST_F(Step, OpenCaveEdgesBlockPushAndMove) {
     start(paste(blank(false), 24, 5, {"o", "_"}), 23, 5);
     game.key_right = 1;
-    plat_srand(push_seed(true));
+    roll = PUSH;
     EXPECT_TRUE(sim_step());
     EXPECT_EQ(cell_at(24, 5), ROCK) << "nothing beyond column 24 to push into";
 
@@ -153,11 +153,16 @@ TEST_F(Step, FinishedCaveGivesBonusExtraLifeAndTheNextCave) {
     write_level(10, next);
     game.cave_index = 9, game.lives = 3, game.score = 40;
     now_ms = 777;
+    static std::vector<int> animation;  // the frames of the cave-complete animation, by number
+    Presentation watch;
+    watch.congrats_frame = [](int a) { animation.push_back(a); };
+    set_presentation(watch);
     complete_cave_if_done(7);
     EXPECT_EQ(std::tuple(game.score, game.lives, game.cave_index, game.diamonds_left, game.cave_start_time),
               std::tuple(110, 4, 10, 2, 777));
     EXPECT_EQ(cave_rows(), next);
-    EXPECT_EQ(frames, std::vector<FrameKind>(35, FrameKind::congrats));
+    ASSERT_EQ(animation.size(), 35u);
+    EXPECT_EQ(std::pair(animation.front(), animation.back()), std::pair(0, 68));
 
     // Only an exact zero finishes a cave; only caves 10, 20, 30 and 40 give a life.
     game.diamonds_left = -1;
@@ -167,6 +172,7 @@ TEST_F(Step, FinishedCaveGivesBonusExtraLifeAndTheNextCave) {
         game.cave_index = index;
         game.diamonds_left = 0;
         complete_cave_if_done(0);
-        EXPECT_EQ(std::tuple(game.lives, game.score, game.cave_index), std::tuple(4, 110, 0)) << index << ": no file after";
+        EXPECT_EQ(std::tuple(game.lives, game.score, game.cave_index), std::tuple(4, 110, 0))
+            << index << ": no file after";
     }
 }

@@ -62,7 +62,8 @@ protected:
     // Plays a replay with kromblix-replay; the blocks of its frame record, the exit block last.
     std::vector<Block> play(const fs::path& replay) {
         const fs::path record = dir.path / "record.txt";
-        const Outcome run = run_program({KROMBLIX_REPLAY_TOOL, "-C", "run", "-o", record.string(), replay.string()}, dir.path);
+        const Outcome run =
+            run_program({KROMBLIX_REPLAY_TOOL, "-C", "run", "-o", record.string(), replay.string()}, dir.path);
         EXPECT_EQ(run.status, 0) << run.err;
         return parse_record(slurp(record));
     }
@@ -114,8 +115,9 @@ TEST_P(EachCave, SolutionFinishesItFromAFreshStart) {
     }());
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, EachCave, ::testing::Range(0, CAVES),
-                         [](const ::testing::TestParamInfo<int>& param) { return "level" + std::to_string(param.param); });
+INSTANTIATE_TEST_SUITE_P(Shipped, EachCave, ::testing::Range(0, CAVES), [](const ::testing::TestParamInfo<int>& param) {
+    return "level" + std::to_string(param.param);
+});
 
 // One game through all the caves: each solution takes up where the previous one's last diamond
 // loaded its cave, caves 10 and 20 give a life each, and the game comes back to cave 1.

@@ -6,12 +6,12 @@
 using namespace test_env;
 using RenderTest = GameTest;
 
-constexpr std::uint32_t BG = 0x00123456, WHITE = 0x00FFFFFF;
+constexpr std::uint32_t BG = 0x00123456;
 
 TEST_F(RenderTest, TilesLeaveOnlyExactWhiteOutAndPlayerFramesUseRowsOf196) {
     fill_screen(BG);
-    replace(game.tile_sheet, image(32, 128, 0x00FFFFFE));  // near white is copied
-    px(game.tile_sheet, 5, 64 + 7) = WHITE;
+    replace(gfx.tile_sheet, image(32, 128, 0x00FFFFFE));  // near white is copied
+    px(gfx.tile_sheet, 5, 64 + 7) = WHITE;
     draw_tile(3, 4, 2);
     EXPECT_EQ(std::tuple(scr(101, 135), scr(96, 128), scr(127, 159), scr(128, 159), scr(127, 160)),
               std::tuple(BG, 0x00FFFFFEu, 0x00FFFFFEu, BG, BG));
@@ -20,7 +20,7 @@ TEST_F(RenderTest, TilesLeaveOnlyExactWhiteOutAndPlayerFramesUseRowsOf196) {
     Pixels sheet(250 * 140);
     for (std::size_t k = 0; k < sheet.size(); ++k) sheet[k] = static_cast<std::uint32_t>(k);
     sheet[5 * 196 + 10] = WHITE;  // frame 0, pixel (9, 4)
-    replace(game.player_sheet, SDL_CreateRGBSurfaceFrom(sheet.data(), 196, 140, 32, 1000, 0xFF0000, 0xFF00, 0xFF, 0));
+    replace(gfx.player_sheet, SDL_CreateRGBSurfaceFrom(sheet.data(), 196, 140, 32, 1000, 0xFF0000, 0xFF00, 0xFF, 0));
     const int cases[][3] = {{0, 0, 0}, {0, -1, 0}, {1, -1, 1}, {1, 1, 2}, {-1, 1, 3}, {-1, 0, 3}};
     for (int n = 0; n < 6; ++n) {
         game.face_dx = cases[n][0];
@@ -33,8 +33,8 @@ TEST_F(RenderTest, TilesLeaveOnlyExactWhiteOutAndPlayerFramesUseRowsOf196) {
 
 TEST_F(RenderTest, SpritesOffTheScreenOrFromTooSmallSheetsWriteNothingOutside) {
     GuardedScreen guarded;
-    replace(game.tile_sheet, image(32, 64, 0x00445566));  // tiles 0 and 1 only
-    replace(game.player_sheet, image(196, 100, 1));       // too short for frame 3
+    replace(gfx.tile_sheet, image(32, 64, 0x00445566));  // tiles 0 and 1 only
+    replace(gfx.player_sheet, image(196, 100, 1));       // too short for frame 3
     game.face_dx = -1;
     draw_tile(1, 1, 3);
     draw_player(2, 2);

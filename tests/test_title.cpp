@@ -12,14 +12,15 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
     // The picture's rows lie 700 pixels apart in memory; the copy reads rows of 640 all the same.
     Pixels picture(700 * 480);
     for (std::size_t k = 0; k < picture.size(); ++k) picture[k] = static_cast<std::uint32_t>(k) + 1;
-    replace(game.title_image, SDL_CreateRGBSurfaceFrom(picture.data(), 640, 480, 32, 2800, 0xFF0000, 0xFF00, 0xFF, 0));
+    replace(gfx.title_image, SDL_CreateRGBSurfaceFrom(picture.data(), 640, 480, 32, 2800, 0xFF0000, 0xFF00, 0xFF, 0));
     now_ms = 1;
     EXPECT_EQ(rand_draws([] { title_frame(); }), 1);  // the prompt's colour
     ASSERT_EQ(frames, std::vector<FrameKind>{FrameKind::title});
     // The ribbons keep to x 87..708 and above y 620: these columns show frame and picture.
     for (int y = 98; y <= 580; ++y) {
         const std::uint32_t frame = y == 98 || y == 580 ? GREY : PEACH;
-        EXPECT_EQ(std::tuple(scr(78, y), scr(79, y), scr(719, y), scr(720, y)), std::tuple(GREY, frame, frame, GREY)) << y;
+        EXPECT_EQ(std::tuple(scr(78, y), scr(79, y), scr(719, y), scr(720, y)), std::tuple(GREY, frame, frame, GREY))
+            << y;
         for (int j : {0, 6, 638}) {
             if (y >= 100 && y < 579) {
                 EXPECT_EQ(scr(80 + j, y), picture[static_cast<std::size_t>(640 * (y - 100) + j)]);
@@ -35,7 +36,7 @@ TEST_F(RenderTest, TitlePictureInAThinPeachFrameAndTextsOnlyBelowIt) {
                 EXPECT_TRUE(y < 660 || y >= 670) << x << "," << y;  // credits apart from the prompt
             }
     EXPECT_GT(credits, 0);
-    replace(game.title_image, image(5, 50, 0x00123456));  // a smaller picture is clipped to its size
+    replace(gfx.title_image, image(5, 50, 0x00123456));  // a smaller picture is clipped to its size
     now_ms = 100;
     title_frame();
     EXPECT_EQ(std::tuple(scr(84, 149), scr(85, 149), scr(84, 150)), std::tuple(0x00123456u, PEACH, PEACH));

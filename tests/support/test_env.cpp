@@ -1,15 +1,16 @@
 #include "tests/support/test_env.h"
 
 #include "render/font.h"
+#include "render/scenes.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace test_env {
 
@@ -17,14 +18,23 @@ std::uint32_t now_ms = 0;
 std::uint64_t slept_ms = 0;
 std::vector<SoundStart> sounds;
 std::vector<FrameKind> frames;
+std::vector<int> themes;
+int roll = -1;
+int rand_calls = 0;
 std::deque<SDL_Event> events;
 void (*on_frame)(FrameKind) = nullptr;
 
 namespace {
 
+// Every suite runs on SDL's dummy video and audio drivers unless told otherwise.
+const bool dummy_drivers = setenv("SDL_VIDEODRIVER", "dummy", 0) == 0 && setenv("SDL_AUDIODRIVER", "dummy", 0) == 0;
+
+bool music_on = false;
+
 void free_surfaces() {
-    for (SDL_Surface** s : {&game.screen, &game.font_image, &game.tile_sheet, &game.player_sheet, &game.title_image})
+    for (SDL_Surface** s : {&gfx.screen, &gfx.font_image, &gfx.tile_sheet, &gfx.player_sheet, &gfx.title_image})
         replace(*s, nullptr);
+    gfx = RenderState{};
 }
 
 }  // namespace
@@ -35,6 +45,7 @@ void GameTest::SetUp() {
     now_ms = 0, slept_ms = 0;
     sounds.clear();
     frames.clear();
+    themes.clear();
     events.clear();
     on_frame = nullptr;
     PlatformHooks hooks;
@@ -51,26 +62,36 @@ void GameTest::SetUp() {
         frames.push_back(kind);
         if (on_frame) on_frame(kind);
     };
+    music_on = false;
+    hooks.music_play = [](int theme) { themes.push_back(theme), music_on = true; };
+    hooks.music_playing = [] { return music_on ? 1 : 0; };
+    hooks.music_halt = [] { music_on = false; };
+    hooks.present = [](SDL_Surface*) {};
+    roll = -1, rand_calls = 0;
+    hooks.rand = [] { return ++rand_calls, roll >= 0 ? roll : std::rand(); };
     set_platform_hooks(hooks);
+    set_presentation(screen_presentation());
 
     make_screen();
-    game.font_image = image(8, 8 * 94);
+    gfx.font_image = image(8, 8 * 94);
     for (int k = 0; k < 94; ++k)
         for (int r = 1; r < 7; ++r)
-            for (int c = 1; c < 6; ++c) px(game.font_image, c, k * 8 + r) = 0xC0C0C0;
+            for (int c = 1; c < 6; ++c) px(gfx.font_image, c, k * 8 + r) = 0xC0C0C0;
     build_font_metrics();
-    game.tile_sheet = image(32, 128, 0x00FFFFFF);
+    gfx.tile_sheet = image(32, 128, 0x00FFFFFF);
     for (int t = 0; t < 4; ++t)
         for (int i = 4; i < 28; ++i)
-            for (int j = 4; j < 28; ++j) px(game.tile_sheet, j, t * 32 + i) = 0x203040u * static_cast<std::uint32_t>(t + 1);
-    game.player_sheet = image(196, 130, 0x00FFFFFF);
-    for (int i = 8; i < 120; ++i) px(game.player_sheet, 16, i) = 0x00FF00;
-    game.title_image = image(640, 480, 0x102030);
+            for (int j = 4; j < 28; ++j)
+                px(gfx.tile_sheet, j, t * 32 + i) = 0x203040u * static_cast<std::uint32_t>(t + 1);
+    gfx.player_sheet = image(196, 130, 0x00FFFFFF);
+    for (int i = 8; i < 120; ++i) px(gfx.player_sheet, 16, i) = 0x00FF00;
+    gfx.title_image = image(640, 480, 0x102030);
 }
 
 void GameTest::TearDown() {
     free_surfaces();
     reset_platform_hooks();
+    set_presentation({});
 }
 
 void SimTest::write_level(int index, const Rows& rows) {
@@ -90,13 +111,13 @@ void replace(SDL_Surface*& slot, SDL_Surface* s) {
 }
 
 SDL_Surface* make_screen() {
-    replace(game.screen, image(SCREEN_W, SCREEN_H));
-    return game.screen;
+    replace(gfx.screen, image(SCREEN_W, SCREEN_H));
+    return gfx.screen;
 }
 
 GuardedScreen::GuardedScreen() {
-    replace(game.screen, SDL_CreateRGBSurfaceFrom(buffer.data() + G * PITCH + G, SCREEN_W, SCREEN_H, 32, PITCH * 4,
-                                                  0xFF0000, 0xFF00, 0xFF, 0));
+    replace(gfx.screen, SDL_CreateRGBSurfaceFrom(buffer.data() + G * PITCH + G, SCREEN_W, SCREEN_H, 32, PITCH * 4,
+                                                 0xFF0000, 0xFF00, 0xFF, 0));
     fill_screen(0);
 }
 
@@ -142,20 +163,6 @@ void start(Rows rows, int x, int y) {
     game.player_y = game.prev_y = y;
     game.key_left = game.key_right = game.key_up = game.key_down = 0;
     game.step_dx = game.step_dy = 0;
-}
-
-int draws_taken(unsigned seed) {
-    const int a = plat_rand(), b = plat_rand();
-    plat_srand(seed);
-    for (int i = 0, prev = plat_rand(), next; i < 10000; ++i, prev = next)
-        if ((next = plat_rand()) == b && prev == a) return i;
-    return -1;
-}
-
-int draws_before(int x, int y) {
-    int n = 0;
-    for (int c = 1; c < x; ++c) n += 18 * (c <= 11 ? 2 : 1);
-    return n + (y - 1) * (x <= 11 ? 2 : 1);
 }
 
 std::string slurp(const fs::path& path) {
@@ -236,6 +243,8 @@ std::vector<Block> parse_record(const std::string& text) {
             for (int y = 0; y < 20; ++y) blocks.back().grid.push_back(lines.at(++i));
         } else if (head == "sound") {
             blocks.back().sounds.push_back(lines[i].substr(6));
+        } else if (head == "music") {
+            blocks.back().music.push_back(std::stoi(lines[i].substr(6)));
         } else {
             blocks.back().fields[head] = lines[i].substr(head.size() + 1);
         }

@@ -9,6 +9,8 @@
 #include "render/canvas.h"
 #include "sim/game_state.h"
 
+#include <SDL.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -36,6 +38,7 @@ extern std::uint32_t now_ms;            // the virtual clock: only plat_delay mo
 extern std::uint64_t slept_ms;          // every sleep since the reset
 extern std::vector<SoundStart> sounds;  // every sound started since the reset, in order
 extern std::vector<FrameKind> frames;   // every frame shown since the reset, in order
+extern std::vector<int> themes;         // every music theme started since the reset, in order
 // What plat_poll_event hands out, front first; an SDL_NOEVENT entry is one empty poll.
 extern std::deque<SDL_Event> events;
 // Called at every frame shown, once it is recorded; none after a reset.
@@ -46,10 +49,10 @@ extern void (*on_frame)(FrameKind kind);
 SDL_Surface* image(int w, int h, std::uint32_t fill = 0);
 // Puts a bitmap in one of game's slots, freeing what it held.
 void replace(SDL_Surface*& slot, SDL_Surface* s);
-// An ordinary 800 by 700 screen in game.screen (GameTest makes one).
+// An ordinary 800 by 700 screen in gfx.screen (GameTest makes one).
 SDL_Surface* make_screen();
 inline std::uint32_t& px(SDL_Surface* s, int x, int y) { return *pixel_at(s, x, y); }
-inline std::uint32_t& scr(int x, int y) { return px(game.screen, x, y); }
+inline std::uint32_t& scr(int x, int y) { return px(gfx.screen, x, y); }
 inline void fill_screen(std::uint32_t colour) { fill_rect(0, 0, SCREEN_W - 1, SCREEN_H - 1, colour); }
 
 // An 800 by 700 screen, black, inside a larger buffer with 64 sentinel pixels on every side.
@@ -74,31 +77,15 @@ inline Rows paste(Rows&& rows, int x, int y, std::initializer_list<const char*> 
 void start(Rows rows, int x, int y);
 
 // ---- rand() ----
-// How far the running sequence of seed has got: the index of the value rand() gives next.
-int draws_taken(unsigned seed);
-// How many rand() draws `draw` makes.
+// Every plat_rand() returns roll while it is 0 or more; at -1 (after a reset) the C library's.
+extern int roll;
+extern int rand_calls;  // plat_rand() draws since the reset
+// How many draws `draw` makes.
 template <typename F>
-int rand_draws(F&& draw, unsigned seed = 12345) {
-    plat_srand(seed);
+int rand_draws(F&& draw) {
+    const int before = rand_calls;
     draw();
-    return draws_taken(seed);
-}
-// The draws a creature pass makes ahead of the visit of (x, y) when nothing moves or acts
-// before it: columns up to 11 draw a coin and a turn per visit, later ones a turn only.
-int draws_before(int x, int y);
-constexpr int PASS_DRAWS = 11 * 18 * 2 + 12 * 18;  // a whole pass over a still cave
-// The first seed whose values first .. first + count - 1 satisfy pred.
-template <class Pred>
-unsigned find_seed(int first, int count, Pred pred) {
-    std::vector<int> values(static_cast<std::size_t>(count));
-    for (unsigned seed = 1; seed < 100000; ++seed) {
-        plat_srand(seed);
-        for (int i = 0; i < first; ++i) plat_rand();
-        for (int& v : values) v = plat_rand();
-        if (pred(values)) return seed;
-    }
-    ADD_FAILURE() << "no seed found";
-    return 0;
+    return rand_calls - before;
 }
 
 // ---- files, events and processes ----
@@ -124,8 +111,8 @@ struct Outcome {
 // (SDL turns it into a window close) stop_ms after `ready` exists (or after the start); kills
 // what still runs after 5 minutes (a sanitizer build plays all the cave solutions in one or two).
 // Its streams go to dir/stdout.txt and dir/stderr.txt.
-Outcome run_program(const std::vector<std::string>& args, const fs::path& dir,
-                    const std::vector<std::string>& env = {}, int stop_ms = -1, const fs::path& ready = {});
+Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, const std::vector<std::string>& env = {},
+                    int stop_ms = -1, const fs::path& ready = {});
 
 // ---- the replay runner's frame record ----
 // One block of the frame record, or the closing exit block (kind "exit", number the status).
@@ -135,6 +122,7 @@ struct Block {
     std::map<std::string, std::string> fields;
     Rows grid;
     std::vector<std::string> sounds;  // "1 explode.wav"
+    std::vector<int> music;           // the themes started
     int get(const std::string& name) const { return std::stoi(fields.at(name)); }
     char cell(int x, int y) const { return grid.at(static_cast<std::size_t>(y)).at(static_cast<std::size_t>(x)); }
     // The values of some fields, a space between each.

@@ -7,14 +7,15 @@
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/cave_draw.h"
+#include "render/scenes.h"
 #include "sim/game_state.h"
 #include "sim/sim_step.h"
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -26,7 +27,8 @@ void set_up_game() {
     hooks.delay = [](std::uint32_t ms) { virtual_ms += ms; };
     hooks.play = [](int, SoundId) {};
     set_platform_hooks(hooks);
-    game.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W, SCREEN_H, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    set_presentation(screen_presentation());
+    gfx.screen = SDL_CreateRGBSurface(SDL_SWSURFACE, SCREEN_W, SCREEN_H, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     load_assets();
 }
 

@@ -36,9 +36,7 @@ std::string shown(std::uint8_t c) {
     return text.data();
 }
 
-std::string cell_name(int x, int y) {
-    return "cell (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-}
+std::string cell_name(int x, int y) { return "cell (" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
 void add(Report& report, Severity severity, Place at, std::string message) {
     if (severity == Severity::error) report.sound = false;
@@ -91,8 +89,8 @@ Report check_cave(std::string_view bytes) {
     report.cells = kept < CAVE_CELLS ? kept : CAVE_CELLS;
     if (kept < CAVE_CELLS)
         add(report, Severity::error, {end_of_cells.line, end_of_cells.column},
-            "only " + std::to_string(kept) + " cells, not " + std::to_string(CAVE_CELLS) +
-                ": the cave ends before " + cell_name(kept % CAVE_W, kept / CAVE_W) +
+            "only " + std::to_string(kept) + " cells, not " + std::to_string(CAVE_CELLS) + ": the cave ends before " +
+                cell_name(kept % CAVE_W, kept / CAVE_W) +
                 ", and the game would keep the previous cave's cells from there on");
 
     // Cell by cell, in file order.
@@ -101,8 +99,7 @@ Report check_cave(std::string_view bytes) {
         const Place at = places[static_cast<std::size_t>(n)];
         const int x = n % CAVE_W, y = n / CAVE_W;
         if (on_ring(x, y) && c != WALL)
-            add(report, Severity::error, at,
-                cell_name(x, y) + " is " + shown(c) + ": the outer ring must be wall '#'");
+            add(report, Severity::error, at, cell_name(x, y) + " is " + shown(c) + ": the outer ring must be wall '#'");
         if (c == DIAMOND) ++report.diamonds;
         if (c == START) ++report.starts;
         if (cave_file_code(c)) continue;
@@ -132,8 +129,8 @@ Report check_cave(std::string_view bytes) {
         for (int n = 0; n < report.cells; ++n)
             if (cells[static_cast<std::size_t>(n)] == START)
                 add(report, Severity::error, places[static_cast<std::size_t>(n)],
-                    "start cell " + std::to_string(report.starts) + " of " + std::to_string(report.starts) +
-                        " at " + cell_name(n % CAVE_W, n / CAVE_W) +
+                    "start cell " + std::to_string(report.starts) + " of " + std::to_string(report.starts) + " at " +
+                        cell_name(n % CAVE_W, n / CAVE_W) +
                         (n == used ? ": the game starts here" : ": the game ignores it"));
     }
     if (report.diamonds == 0)

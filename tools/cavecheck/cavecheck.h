@@ -23,7 +23,7 @@ struct Report {
     int cells = 0;                  // cells the loader would keep (bytes above 0x20), capped at 500
     int diamonds = 0;               // DIAMOND cells among the kept cells
     int starts = 0;
-    bool sound = true;              // no finding of severity error
+    bool sound = true;  // no finding of severity error
 };
 
 // Checks the raw bytes of one cave file.

@@ -4,6 +4,7 @@
 //
 // The output depends only on the art files, the two DejaVu faces and this program, never on the
 // time, the environment or earlier runs.
+#include "platform/audio.h"
 #include "tools/makedata/makedata.h"
 #include "tools/makedata/sprites.h"
 
@@ -76,9 +77,12 @@ int main(int argc, char** argv) {
     const std::string dir = opt.out + "/";
     const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> jobs = {
         // Longest first, so the parallel run ends sooner.
-        {"1.m", [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
-        {"2.m", [](const std::string& path) { write_ogg(make_theme(2), path, MUSIC_SERIAL_BASE + 2, MUSIC_QUALITY); }},
-        {"3.m", [](const std::string& path) { write_ogg(make_theme(3), path, MUSIC_SERIAL_BASE + 3, MUSIC_QUALITY); }},
+        {theme_file_name(1),
+         [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
+        {theme_file_name(2),
+         [](const std::string& path) { write_ogg(make_theme(2), path, MUSIC_SERIAL_BASE + 2, MUSIC_QUALITY); }},
+        {theme_file_name(3),
+         [](const std::string& path) { write_ogg(make_theme(3), path, MUSIC_SERIAL_BASE + 3, MUSIC_QUALITY); }},
         {"font.bmp",
          [&](const std::string& path) {
              Face face(opt.fonts + "/" + STRIP_FACE);
@@ -93,10 +97,10 @@ int main(int argc, char** argv) {
              Face face(opt.fonts + "/" + TITLE_FACE);
              write_bmp(make_title(face), path);
          }},
-        {"resources.wav", [](const std::string& path) { write_wav(make_rock_sound(), path); }},
-        {"shot.wav", [](const std::string& path) { write_wav(make_diamond_sound(), path); }},
-        {"explode.wav", [](const std::string& path) { write_wav(make_collect_sound(), path); }},
-        {"booom.wav", [](const std::string& path) { write_wav(make_blast_sound(), path); }},
+        {sound_file_name(SoundId::rock), [](const std::string& path) { write_wav(make_rock_sound(), path); }},
+        {sound_file_name(SoundId::diamond), [](const std::string& path) { write_wav(make_diamond_sound(), path); }},
+        {sound_file_name(SoundId::collect), [](const std::string& path) { write_wav(make_collect_sound(), path); }},
+        {sound_file_name(SoundId::blast), [](const std::string& path) { write_wav(make_blast_sound(), path); }},
     };
 
     std::vector<std::size_t> chosen;

@@ -19,8 +19,9 @@ constexpr std::array<KindName, 5> KIND_NAMES{{
     {FrameKind::congrats, "congrats"},
 }};
 
-void write_sounds(std::FILE* out, std::span<const SoundStart> sounds) {
-    for (const SoundStart& s : sounds) std::fprintf(out, "sound %d %s\n", s.channel, sound_file_name(s.sound));
+void write_starts(std::FILE* out, const Starts& starts) {
+    for (const SoundStart& s : starts.sounds) std::fprintf(out, "sound %d %s\n", s.channel, sound_file_name(s.sound));
+    for (int theme : starts.themes) std::fprintf(out, "music %d\n", theme);
 }
 
 }  // namespace
@@ -38,16 +39,6 @@ bool frame_kind_from_name(std::string_view name, FrameKind& kind) {
             return true;
         }
     return false;
-}
-
-const char* sound_file_name(SoundId sound) {
-    switch (sound) {
-    case SoundId::rock: return "resources.wav";
-    case SoundId::diamond: return "shot.wav";
-    case SoundId::collect: return "explode.wav";
-    case SoundId::blast: return "booom.wav";
-    }
-    return "unknown";
 }
 
 std::string grid_row_text(const GameState& state, int y) {
@@ -69,7 +60,7 @@ std::string grid_row_text(const GameState& state, int y) {
 }
 
 void write_frame_block(std::FILE* out, int number, FrameKind kind, std::uint32_t tick, const GameState& state,
-                       std::span<const SoundStart> sounds, const char* shot) {
+                       const Starts& starts, const char* shot) {
     std::fprintf(out, "frame %d %s\ntick %u\n", number, frame_kind_name(kind), static_cast<unsigned>(tick));
     if (kind != FrameKind::title) {
         std::fprintf(out, "frame_clock %d\nstep_clock %d\n", static_cast<int>(state.frame_clock),
@@ -81,14 +72,14 @@ void write_frame_block(std::FILE* out, int number, FrameKind kind, std::uint32_t
         std::fputs("grid\n", out);
         for (int y = 0; y < CAVE_H; ++y) std::fprintf(out, "%s\n", grid_row_text(state, y).c_str());
     }
-    write_sounds(out, sounds);
+    write_starts(out, starts);
     if (shot) std::fprintf(out, "shot %s\n", shot);
     std::fputc('\n', out);
 }
 
-void write_exit_block(std::FILE* out, int status, std::uint32_t tick, std::span<const SoundStart> sounds) {
+void write_exit_block(std::FILE* out, int status, std::uint32_t tick, const Starts& starts) {
     std::fprintf(out, "exit %d\ntick %u\n", status, static_cast<unsigned>(tick));
-    write_sounds(out, sounds);
+    write_starts(out, starts);
 }
 
 }  // namespace replay

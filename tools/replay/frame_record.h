@@ -2,6 +2,7 @@
 // docs/replays.md describes the format.
 #pragma once
 
+#include "platform/audio.h"
 #include "platform/platform.h"
 #include "sim/game_state.h"
 
@@ -21,18 +22,22 @@ struct SoundStart {
 // "title", "game", "death", "game_over" or "congrats".
 const char* frame_kind_name(FrameKind kind);
 bool frame_kind_from_name(std::string_view name, FrameKind& kind);
-// The file the game loads the sound from: "resources.wav", "shot.wav", "explode.wav", "booom.wav".
-const char* sound_file_name(SoundId sound);
 
 // Row y of the grid as text: printable cell codes as they are, '\' as "\\", any other byte as
 // "\xHH"; so a row of ordinary codes is exactly 25 characters.
 std::string grid_row_text(const GameState& state, int y);
 
-// One block. A title block holds its tick, sounds and screenshot only; every other kind holds
-// the counters, the player, the facing and the grid too. shot may be null.
+// What was started since the previous block: sounds, and music themes (1..3).
+struct Starts {
+    std::span<const SoundStart> sounds;
+    std::span<const int> themes;
+};
+
+// One block. A title block holds its tick, sounds, music and screenshot only; every other kind
+// holds the counters, the player, the facing and the grid too. shot may be null.
 void write_frame_block(std::FILE* out, int number, FrameKind kind, std::uint32_t tick, const GameState& state,
-                       std::span<const SoundStart> sounds, const char* shot);
+                       const Starts& starts, const char* shot);
 // The closing block: game_main's result and the tick it returned at.
-void write_exit_block(std::FILE* out, int status, std::uint32_t tick, std::span<const SoundStart> sounds);
+void write_exit_block(std::FILE* out, int status, std::uint32_t tick, const Starts& starts);
 
 }  // namespace replay

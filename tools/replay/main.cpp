@@ -5,20 +5,21 @@
 #include "app/game_main.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
+#include "render/canvas.h"
 #include "sim/game_state.h"
 #include "tools/replay/frame_record.h"
+#include "tools/replay/numbers.h"
 #include "tools/replay/png_io.h"
 #include "tools/replay/replay_file.h"
 #include "tools/replay/screenshots.h"
 
+#include <unistd.h>
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -54,15 +55,16 @@ struct Options {
 struct Runner {
     std::vector<replay::ReplayEvent> events;
     std::size_t next = 0;
-    std::uint32_t now = 0;
+    VirtualClock clock;
     std::uint32_t end_tick = 0;  // deliver a window close once the clock passes it
     bool forced_end = false;
     bool quit_sent = false;
     std::uint32_t give_up_tick = 0;
-    int empty_polls = 0;
 
     std::FILE* record = nullptr;
     std::vector<replay::SoundStart> sounds;
+    std::vector<int> themes;
+    bool music_playing = false;
     int frames = 0;
     std::array<int, 5> frames_of_kind{};
     replay::ShotSelection shots;
@@ -72,10 +74,9 @@ struct Runner {
 
 Runner runner;
 
-void advance(std::uint32_t ms) {
-    runner.now += ms;
-    runner.empty_polls = 0;
-    if (runner.now > runner.give_up_tick) {
+// Ends the run when the game has not returned long after the end of the replay.
+void check_stuck() {
+    if (runner.clock.now > runner.give_up_tick) {
         std::fflush(runner.record);
         std::fprintf(stderr, "kromblix-replay: the game has not returned %u ms after the end of the replay\n",
                      static_cast<unsigned>(GIVE_UP_MS));
@@ -83,54 +84,69 @@ void advance(std::uint32_t ms) {
     }
 }
 
-std::uint32_t virtual_ticks() { return runner.now; }
+std::uint32_t virtual_ticks() { return runner.clock.now; }
 
-void virtual_delay(std::uint32_t ms) { advance(ms); }
+void virtual_delay(std::uint32_t ms) {
+    runner.clock.sleep(ms);
+    check_stuck();
+}
 
 // The replay's due events first, in file order; then, past the end, one window close.
 int replay_poll(SDL_Event* event) {
     if (runner.next < runner.events.size()) {
         const replay::ReplayEvent& due = runner.events[runner.next];
-        if (due.tick <= runner.now && (!runner.forced_end || due.tick <= runner.end_tick)) {
+        if (due.tick <= runner.clock.now && (!runner.forced_end || due.tick <= runner.end_tick)) {
             *event = replay::to_sdl_event(due);
             ++runner.next;
             return 1;
         }
     }
-    if (runner.forced_end && !runner.quit_sent && runner.now > runner.end_tick) {
+    if (runner.forced_end && !runner.quit_sent && runner.clock.now > runner.end_tick) {
         runner.quit_sent = true;
         *event = SDL_Event{};
         event->type = SDL_QUIT;
         return 1;
     }
     // Same rule as the recording game: a loop that polls without sleeping still moves the clock.
-    if (++runner.empty_polls >= REPLAY_SPIN_POLLS) advance(1);
+    if (runner.clock.empty_poll()) check_stuck();
     return 0;
 }
 
 void record_sound(int channel, SoundId sound) { runner.sounds.push_back({channel, sound}); }
 
+// Music plays nothing either: a theme started is written to the record, and the runner keeps
+// what the game asks about, whether music plays.
+void record_music(int theme) {
+    runner.themes.push_back(theme);
+    runner.music_playing = true;
+}
+void stop_music() { runner.music_playing = false; }
+void fade_music(int) { runner.music_playing = false; }
+int music_playing() { return runner.music_playing ? 1 : 0; }
+
+replay::Starts starts() { return {runner.sounds, runner.themes}; }
+
 void frame_shown(FrameKind kind) {
     const int number = ++runner.frames;
     const int of_kind = ++runner.frames_of_kind[static_cast<std::size_t>(kind)];
     std::string shot;
-    if (game.screen && replay::shot_wanted(runner.shots, number, kind, of_kind)) {
+    if (gfx.screen && replay::shot_wanted(runner.shots, number, kind, of_kind)) {
         shot = replay::shot_file_name(number, kind);
         std::string error;
-        if (!replay::write_png((runner.shot_dir / shot).string(), game.screen, error)) {
+        if (!replay::write_png((runner.shot_dir / shot).string(), gfx.screen, error)) {
             std::fprintf(stderr, "kromblix-replay: %s\n", error.c_str());
             runner.shot_failed = true;
             shot.clear();
         }
     }
-    replay::write_frame_block(runner.record, number, kind, runner.now, game, runner.sounds,
+    replay::write_frame_block(runner.record, number, kind, runner.clock.now, game, starts(),
                               shot.empty() ? nullptr : shot.c_str());
     runner.sounds.clear();
+    runner.themes.clear();
 }
 
 bool parse_ms(std::string_view text, std::uint32_t& value) {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && ec == std::errc{} && end == text.data() + text.size() && value <= 0x7fffffffu;
+    return replay::parse_number(text, value) && value <= 0x7fffffffu;
 }
 
 [[noreturn]] void usage_error(const std::string& message) {
@@ -228,6 +244,7 @@ int main(int argc, char** argv) {
     runner.shots = options.shots;
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
     runner.sounds.reserve(64);
+    runner.themes.reserve(16);
 
     fs::current_path(options.dir, ec);
     if (ec) usage_error("cannot change into \"" + options.dir.string() + "\": " + ec.message());
@@ -241,11 +258,15 @@ int main(int argc, char** argv) {
     hooks.play = record_sound;
     hooks.poll_event = replay_poll;
     hooks.frame_shown = frame_shown;
+    hooks.music_play = record_music;
+    hooks.music_halt = stop_music;
+    hooks.music_fade_out = fade_music;
+    hooks.music_playing = music_playing;
     set_platform_hooks(hooks);
 
     const int status = game_main(0, nullptr);
 
-    replay::write_exit_block(runner.record, status, runner.now, runner.sounds);
+    replay::write_exit_block(runner.record, status, runner.clock.now, starts());
     std::fclose(runner.record);
     if (runner.shot_failed) std::fprintf(stderr, "kromblix-replay: some screenshots could not be written\n");
     return status;

@@ -1,9 +1,9 @@
 #include "tools/replay/replay_file.h"
 
 #include "platform/event_recorder.h"
+#include "tools/replay/numbers.h"
 
 #include <cctype>
-#include <charconv>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -38,12 +38,6 @@ int split_words(std::string_view line, std::string_view (&words)[4]) {
     return count;
 }
 
-bool parse_ms(std::string_view word, std::uint64_t& value) {
-    if (word.empty()) return false;
-    const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-    return ec == std::errc{} && end == word.data() + word.size();
-}
-
 }  // namespace
 
 Replay parse_replay(std::string_view text) {
@@ -69,12 +63,13 @@ Replay parse_replay(std::string_view text) {
         event.line = line_number;
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
-        if (!parse_ms(relative ? words[0].substr(1) : words[0], ms))
+        if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
             return fail("\"" + std::string(words[0]) + "\" is not a time in ms (N or +N)");
         if (relative) ms += previous;
         if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
         if (ms < previous)
-            return fail("time " + std::to_string(ms) + " comes before the previous event's " + std::to_string(previous));
+            return fail("time " + std::to_string(ms) + " comes before the previous event's " +
+                        std::to_string(previous));
         event.tick = static_cast<std::uint32_t>(ms);
 
         if (count < 2) return fail("an event needs a kind: down, up or quit");
@@ -85,8 +80,7 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key))
-                return fail("unknown key \"" + std::string(words[2]) +
-                            "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
+                return fail("unknown key \"" + std::string(words[2]) + "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
         } else {
             return fail("unknown event \"" + std::string(words[1]) + "\" (down, up or quit)");
         }

@@ -1,19 +1,15 @@
 #include "tools/replay/screenshots.h"
 
 #include "tools/replay/frame_record.h"
+#include "tools/replay/numbers.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace replay {
 
 namespace {
 
-bool parse_count(std::string_view text, int& value) {
-    if (text.empty()) return false;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc{} && end == text.data() + text.size() && value >= 1;
-}
+bool parse_count(std::string_view text, int& value) { return parse_number(text, value) && value >= 1; }
 
 // "N" or "N-M".
 bool parse_range(std::string_view text, int& first, int& last) {

@@ -9,7 +9,7 @@ namespace solution {
 namespace {
 
 constexpr unsigned STEP_MS = 100;
-constexpr unsigned KEY_LEAD_MS = 50;     // key events come this long before their step
+constexpr unsigned KEY_LEAD_MS = 50;       // key events come this long before their step
 constexpr unsigned RELEASE_AFTER_MS = 10;  // a held key is let go this long after a cave's last step
 
 bool move_letter(char c) { return c == 'U' || c == 'D' || c == 'L' || c == 'R' || c == '.'; }
