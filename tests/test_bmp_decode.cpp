@@ -44,9 +44,11 @@ Bytes bmp(int w, int h, int bits, bool top_down) {
     const int row_bytes = (w * bits / 8 + 3) & ~3;
     Bytes b = {'B', 'M'};
     const int offset = 54 + 4 * colours;
-    put(b, static_cast<std::uint32_t>(offset + row_bytes * h), 4), put(b, 0, 4), put(b, static_cast<std::uint32_t>(offset), 4);
+    put(b, static_cast<std::uint32_t>(offset + row_bytes * h), 4), put(b, 0, 4),
+        put(b, static_cast<std::uint32_t>(offset), 4);
     put(b, 40, 4), put(b, static_cast<std::uint32_t>(w), 4), put(b, static_cast<std::uint32_t>(top_down ? -h : h), 4);
-    put(b, 1, 2), put(b, static_cast<std::uint32_t>(bits), 2), put(b, 0, 4), put(b, static_cast<std::uint32_t>(row_bytes * h), 4);
+    put(b, 1, 2), put(b, static_cast<std::uint32_t>(bits), 2), put(b, 0, 4),
+        put(b, static_cast<std::uint32_t>(row_bytes * h), 4);
     put(b, 2835, 4), put(b, 2835, 4), put(b, static_cast<std::uint32_t>(colours), 4), put(b, 0, 4);
     for (int i = 0; i < colours; ++i) put(b, 0x00251F13u * static_cast<std::uint32_t>(i + 1), 4);
     for (int row = 0; row < h; ++row) {
@@ -71,7 +73,8 @@ TEST(BmpDecode, ReadsWhatSdlReads) {
         for (bool top_down : {false, true})
             for (int w : {1, 5, 6})
                 expect_same_as_sdl(bmp(w, 3, bits, top_down), std::to_string(bits) + "-bit, " +
-                                   (top_down ? "top-down, " : "bottom-up, ") + std::to_string(w) + " wide");
+                                                                  (top_down ? "top-down, " : "bottom-up, ") +
+                                                                  std::to_string(w) + " wide");
 }
 
 TEST(BmpDecode, RefusesBrokenFiles) {
@@ -88,9 +91,8 @@ TEST(BmpDecode, RefusesBrokenFiles) {
     }
     // A header field changed: (offset, size, value).
     const std::vector<std::array<std::uint32_t, 3>> broken = {
-        {0, 1, 'X'},           {10, 4, 0xFFFFFFF0u}, {14, 4, 12},          {14, 4, 0xFFFFFFFFu},
-        {18, 4, 0},            {18, 4, 0x7FFFFFFFu}, {22, 4, 0x80000000u}, {22, 4, 100000},
-        {28, 2, 16},           {28, 2, 1},           {30, 4, 1},
+        {0, 1, 'X'},          {10, 4, 0xFFFFFFF0u}, {14, 4, 12}, {14, 4, 0xFFFFFFFFu}, {18, 4, 0}, {18, 4, 0x7FFFFFFFu},
+        {22, 4, 0x80000000u}, {22, 4, 100000},      {28, 2, 16}, {28, 2, 1},           {30, 4, 1},
     };
     for (const auto& [at, size, value] : broken) {
         Bytes file = good;

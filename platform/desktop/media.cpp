@@ -71,7 +71,8 @@ void free_audio() {
 
 void media_play_sound(int channel, SoundId sound) {
     const auto i = static_cast<std::size_t>(sound);
-    if (i < audio_data::sounds.size() && audio_data::sounds[i]) Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
+    if (i < audio_data::sounds.size() && audio_data::sounds[i])
+        Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
 }
 
 void media_present(SDL_Surface* screen) { SDL_UpdateRect(screen, 0, 0, 0, 0); }

@@ -32,7 +32,10 @@ std::array<bool, THEME_COUNT> themes_loaded{};
 int playing_theme = 0;  // without a page: the theme that would be playing
 
 bool in_page() {
+    // The JavaScript inside is not C++: clang-format leaves it as it is.
+    // clang-format off
     static const bool page = EM_ASM_INT({ return typeof document !== 'undefined'; }) != 0;
+    // clang-format on
     return page;
 }
 
@@ -189,7 +192,8 @@ void free_audio() {
 
 void media_play_sound(int channel, SoundId sound) {
     const auto i = static_cast<std::size_t>(sound);
-    if (i < audio_data::sounds.size() && audio_data::sounds[i]) Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
+    if (i < audio_data::sounds.size() && audio_data::sounds[i])
+        Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
 }
 
 void media_present(SDL_Surface* screen) {
@@ -199,8 +203,10 @@ void media_present(SDL_Surface* screen) {
     // Unlocking puts the page screen's memory on the canvas.
     if (SDL_LockSurface(page_screen) < 0) return;
     for (int y = 0; y < rows; ++y) {
-        const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(screen->pixels) + y * screen->pitch);
-        auto* dst = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(page_screen->pixels) + y * page_screen->pitch);
+        const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(screen->pixels) +
+                                                                 y * screen->pitch);
+        auto* dst =
+            reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(page_screen->pixels) + y * page_screen->pitch);
         for (int x = 0; x < w; ++x) {
             const std::uint32_t p = src[x];
             dst[x] = (p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16;

@@ -17,7 +17,8 @@ Image image_of(const SDL_Surface* surface) {
     image.width = surface->w;
     image.height = surface->h;
     for (int y = 0; y < surface->h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) + y * surface->pitch);
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
+                                                                 y * surface->pitch);
         image.pixels.insert(image.pixels.end(), row, row + surface->w);
     }
     return image;
