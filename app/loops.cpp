@@ -1,9 +1,13 @@
 #include "app/loops.h"
 
+#include "app/comforts.h"
 #include "app/pacing.h"
+#include "app/pause.h"
+#include "app/scores.h"
 #include "app/title.h"
 #include "platform/audio.h"
 #include "platform/platform.h"
+#include "platform/volume.h"
 #include "render/canvas.h"
 #include "render/cave_draw.h"
 #include "render/effects.h"
@@ -28,15 +32,9 @@ void shut_down() {
     free_audio();
 }
 
-// Restarts a theme from its beginning, whichever theme played before.
-void switch_music(int theme) {
-    if (plat_music_playing()) plat_music_halt();
-    if (!plat_music_playing()) plat_music_play(theme);
-}
-
 Outcome handle_title_event(const SDL_Event& event) {
     if (event.type == SDL_QUIT) return Outcome::quit;
-    if (event.type != SDL_KEYDOWN) return Outcome::go_on;
+    if (handle_comfort_key(event) || event.type != SDL_KEYDOWN) return Outcome::go_on;
     if (event.key.keysym.sym == SDLK_ESCAPE) {
         shut_down();
         return Outcome::quit;
@@ -53,18 +51,21 @@ Outcome handle_title_event(const SDL_Event& event) {
 
 Outcome handle_game_event(const SDL_Event& event) {
     if (event.type == SDL_QUIT) return Outcome::quit;
+    if (pauses_game(event)) return run_pause() ? Outcome::go_on : Outcome::quit;
+    if (handle_comfort_key(event)) return Outcome::go_on;
     const bool down = event.type == SDL_KEYDOWN;
     if (!down && event.type != SDL_KEYUP) return Outcome::go_on;
     const int flag = down ? 1 : 0;
     switch (event.key.keysym.sym) {
+    // Each restarts its theme from the beginning, whichever played before (after a short fade).
     case SDLK_1:
-        if (down) switch_music(1);
+        if (down) switch_theme(1);
         break;
     case SDLK_2:
-        if (down) switch_music(2);
+        if (down) switch_theme(2);
         break;
     case SDLK_3:
-        if (down) switch_music(3);
+        if (down) switch_theme(3);
         break;
     case SDLK_UP: game.key_up = flag; break;
     case SDLK_DOWN: game.key_down = flag; break;
@@ -113,12 +114,20 @@ int run_loops() {
     for (;;) {
         game.on_title = 1;
         title_frame();
+        music_tick();
         while (plat_poll_event(&event))
             if (handle_title_event(event) == Outcome::quit) return 0;
+        const bool playing = game.lives != 0 && game.on_title == 0;
         while (game.lives != 0 && game.on_title == 0) {
             game_frame();
-            while (plat_poll_event(&event))
-                if (handle_game_event(event) == Outcome::quit) return 0;
+            music_tick();
+            while (plat_poll_event(&event)) {
+                if (handle_game_event(event) == Outcome::quit) {
+                    record_game(game.score, game.cave_index + 1);
+                    return 0;
+                }
+            }
         }
+        if (playing) record_game(game.score, game.cave_index + 1);
     }
 }

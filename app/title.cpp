@@ -1,6 +1,8 @@
 #include "app/title.h"
 
 #include "app/pacing.h"
+#include "app/scores.h"
+#include "app/text_width.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/effects.h"
@@ -38,7 +40,10 @@ void draw_title_texts() {
     // Two overlapping credit lines: the second one pixel right and four down, so their start shows doubled.
     draw_text(225, 590, CREDIT, 0xff6a00);
     draw_text(226, 594, CREDIT, 0x2050c0);
-    draw_text(258, 626, "written by the KROMBLIX developers", 0x30a0d0);
+    // With the best score once there is one; a score too long for the line shows on its own.
+    const char* credit = title_credit_line();
+    if (258 + text_width(credit) >= gfx.screen->w) credit = best_score_text();
+    draw_text(258, 626, credit, 0x30a0d0);
     // The key names flicker: one fresh blue part per frame. They fall into the gaps of the line below.
     draw_text(200, 670, " SPACE                       ESC ", 0xff0000 + static_cast<std::uint32_t>(plat_rand() % 255));
     draw_text(190, 670, "          = play game              = quit ", 0xffff66);

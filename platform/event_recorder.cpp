@@ -1,5 +1,6 @@
 #include "platform/event_recorder.h"
 
+#include "platform/gamepad.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -11,25 +12,17 @@ namespace {
 struct KeyName {
     SDLKey key;
     const char* name;
+    bool alt = false;  // only with an Alt key held (RETURN alone is not a key of the format)
 };
 
-constexpr std::array<KeyName, 16> KEY_NAMES{{
-    {SDLK_SPACE, "SPACE"},
-    {SDLK_ESCAPE, "ESC"},
-    {SDLK_UP, "UP"},
-    {SDLK_DOWN, "DOWN"},
-    {SDLK_LEFT, "LEFT"},
-    {SDLK_RIGHT, "RIGHT"},
-    {SDLK_0, "0"},
-    {SDLK_1, "1"},
-    {SDLK_2, "2"},
-    {SDLK_3, "3"},
-    {SDLK_4, "4"},
-    {SDLK_5, "5"},
-    {SDLK_6, "6"},
-    {SDLK_7, "7"},
-    {SDLK_8, "8"},
-    {SDLK_9, "9"},
+constexpr std::array<KeyName, 22> KEY_NAMES{{
+    {SDLK_SPACE, "SPACE"}, {SDLK_ESCAPE, "ESC"}, {SDLK_UP, "UP"}, {SDLK_DOWN, "DOWN"},
+    {SDLK_LEFT, "LEFT"},   {SDLK_RIGHT, "RIGHT"}, {SDLK_0, "0"},  {SDLK_1, "1"},
+    {SDLK_2, "2"},         {SDLK_3, "3"},         {SDLK_4, "4"},  {SDLK_5, "5"},
+    {SDLK_6, "6"},         {SDLK_7, "7"},         {SDLK_8, "8"},  {SDLK_9, "9"},
+    // The player's comforts: pause, mute, music volume, fullscreen.
+    {SDLK_p, "P"},         {SDLK_m, "M"},         {SDLK_MINUS, "MINUS"}, {SDLK_EQUALS, "EQUALS"},
+    {SDLK_F11, "F11"},     {SDLK_RETURN, "ALT+RETURN", true},
 }};
 
 // The game falls behind real time when drawing takes long (the cave-complete animation has no
@@ -63,7 +56,7 @@ void recording_delay(std::uint32_t ms) {
 
 int recording_poll(SDL_Event* event) {
     // Once a poll at this tick came back empty, later events wait for the next tick.
-    if (recorder.clock.empty_polls == 0 && SDL_PollEvent(event)) {
+    if (recorder.clock.empty_polls == 0 && poll_translated_event(event)) {
         std::array<char, 64> line{};
         if (format_replay_event(*event, recorder.clock.now, line.data(), line.size())) {
             std::fputs(line.data(), recorder.file);
@@ -77,13 +70,14 @@ int recording_poll(SDL_Event* event) {
 
 }  // namespace
 
-const char* replay_key_name(SDLKey key) {
+const char* replay_key_name(SDLKey key, SDLMod mod) {
+    const bool alt = (mod & KMOD_ALT) != 0;
     for (const KeyName& k : KEY_NAMES)
-        if (k.key == key) return k.name;
+        if (k.key == key && (!k.alt || alt)) return k.name;
     return nullptr;
 }
 
-bool replay_key_from_name(std::string_view name, SDLKey& key) {
+bool replay_key_from_name(std::string_view name, SDLKey& key, SDLMod* mod) {
     for (const KeyName& k : KEY_NAMES) {
         const std::string_view candidate = k.name;
         if (candidate.size() != name.size()) continue;
@@ -92,6 +86,7 @@ bool replay_key_from_name(std::string_view name, SDLKey& key) {
             same = std::toupper(static_cast<unsigned char>(name[i])) == candidate[i];
         if (same) {
             key = k.key;
+            if (mod) *mod = k.alt ? KMOD_LALT : KMOD_NONE;
             return true;
         }
     }
@@ -103,16 +98,27 @@ bool format_replay_event(const SDL_Event& event, std::uint32_t tick, char* out, 
     if (event.type == SDL_QUIT) {
         written = std::snprintf(out, size, "%u quit\n", static_cast<unsigned>(tick));
     } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
-        const char* name = replay_key_name(event.key.keysym.sym);
+        const char* name = replay_key_name(event.key.keysym.sym, static_cast<SDLMod>(event.key.keysym.mod));
         if (!name) return false;
         written = std::snprintf(out, size, "%u %s %s\n", static_cast<unsigned>(tick),
                                 event.type == SDL_KEYDOWN ? "down" : "up", name);
+    } else if (const FocusChange focus = focus_change(event); focus != FocusChange::none) {
+        written = std::snprintf(out, size, "%u focus %s\n", static_cast<unsigned>(tick),
+                                focus == FocusChange::lost ? "lost" : "gained");
     }
     if (written < 0 || static_cast<std::size_t>(written) >= size) {
         if (size > 0) out[0] = '\0';
         return false;
     }
     return true;
+}
+
+FocusChange focus_change(const SDL_Event& event) {
+    if (event.type != SDL_ACTIVEEVENT) return FocusChange::none;
+    if (event.active.gain == 0 && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0)
+        return FocusChange::lost;
+    if (event.active.gain != 0 && (event.active.state & SDL_APPINPUTFOCUS) != 0) return FocusChange::gained;
+    return FocusChange::none;
 }
 
 bool start_event_recording(const char* path) {

@@ -1,7 +1,9 @@
 // Recording a session as a replay, and the replay format's event lines.
 //
-// A replay is a plain text file of timed events, one a line: "<ms> down <KEY>", "<ms> up <KEY>"
-// or "<ms> quit" (a window close), with KEY one of SPACE, ESC, UP, DOWN, LEFT, RIGHT or a digit.
+// A replay is a plain text file of timed events, one a line: "<ms> down <KEY>", "<ms> up <KEY>",
+// "<ms> quit" (a window close) or "<ms> focus lost|gained" (the window lost or regained the
+// keyboard, or was minimized), with KEY one of SPACE, ESC, UP, DOWN, LEFT, RIGHT, a digit, P, M,
+// MINUS, EQUALS, F11 or ALT+RETURN.
 // The game writes one when KROMBLIX_RECORD names a file; kromblix-replay plays it back.
 //
 // While recording, the game runs on a game clock that advances only through its own sleeps,
@@ -42,9 +44,16 @@ struct VirtualClock {
 };
 
 // The replay name of a key ("SPACE", "LEFT", "7", ...), or nullptr for a key the format lacks.
-const char* replay_key_name(SDLKey key);
-// The key of a replay name, case-insensitive; false for an unknown name.
-bool replay_key_from_name(std::string_view name, SDLKey& key);
+// RETURN has a name only with an Alt key held ("ALT+RETURN").
+const char* replay_key_name(SDLKey key, SDLMod mod = KMOD_NONE);
+// The key of a replay name, case-insensitive; false for an unknown name. mod, when given, gets
+// the modifier the name holds (an Alt key for "ALT+RETURN", none for the rest).
+bool replay_key_from_name(std::string_view name, SDLKey& key, SDLMod* mod = nullptr);
+
+// What a window event means to the game: the window lost the keyboard or was minimized (lost),
+// or got the keyboard back (gained). Mouse focus is none.
+enum class FocusChange { none, lost, gained };
+FocusChange focus_change(const SDL_Event& event);
 
 // Formats one event line ("1234 down LEFT\n") into out; false (and nothing written) for an event
 // the format does not hold: other event types and keys outside the format.

@@ -11,3 +11,8 @@ void media_music_play(int theme);
 void media_music_halt();
 void media_music_fade_out(int ms);
 int media_music_playing();
+// Whether there is a display to ask for its size and gamepads: always on the desktop, not under
+// node (the web build's replay runner).
+bool media_has_display();
+// Whether the sound device is open, so its channels exist.
+bool media_audio_open();

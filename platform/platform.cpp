@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/gamepad.h"
 #include "platform/glibc_rand.h"
 #include "platform/media.h"
 
@@ -32,7 +33,9 @@ void play_sound(int channel, SoundId sound) {
     media_play_sound(channel, sound);
 }
 
-int plat_poll_event(SDL_Event* event) { return hooks.poll_event ? hooks.poll_event(event) : SDL_PollEvent(event); }
+int plat_poll_event(SDL_Event* event) {
+    return hooks.poll_event ? hooks.poll_event(event) : poll_translated_event(event);
+}
 
 void plat_frame_shown(FrameKind kind) {
     if (hooks.frame_shown) hooks.frame_shown(kind);

@@ -15,13 +15,13 @@ constexpr int SOUND_COUNT = 4;
 constexpr int THEME_COUNT = 3;
 
 // What kind of picture was just put on the window.
-enum class FrameKind { title, cave, death, game_over, congrats };
+enum class FrameKind { title, cave, death, game_over, congrats, paused };
 
 struct PlatformHooks {
     std::uint32_t (*ticks)() = nullptr;                  // default SDL_GetTicks
     void (*delay)(std::uint32_t ms) = nullptr;           // default SDL_Delay
     void (*play)(int channel, SoundId sound) = nullptr;  // default Mix_PlayChannelTimed(ch, chunk, 0, -1)
-    int (*poll_event)(SDL_Event* event) = nullptr;       // default SDL_PollEvent
+    int (*poll_event)(SDL_Event* event) = nullptr;       // default SDL_PollEvent, gamepads as keys
     void (*frame_shown)(FrameKind kind) = nullptr;       // default: nothing
     void (*present)(SDL_Surface* screen) = nullptr;      // default SDL_UpdateRect of the whole screen
     void (*music_play)(int theme) = nullptr;             // default Mix_PlayMusic(theme, -1): loops forever

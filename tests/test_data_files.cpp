@@ -30,6 +30,51 @@ unsigned le(const std::string& bytes, std::size_t at, int size) {
 
 // ---- sounds and music ----
 
+// The samples of a sound (16-bit stereo as SDL_LoadWAV reads it) or a theme (as libvorbisfile
+// decodes it), left and right interleaved; empty when the file does not load.
+std::vector<std::int16_t> sound_samples(const std::string& name) {
+    SDL_AudioSpec audio{};
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV((RUN + name).c_str(), &audio, &buffer, &length)) return {};
+    std::vector<std::int16_t> samples(length / 2);
+    std::memcpy(samples.data(), buffer, samples.size() * 2);
+    SDL_FreeWAV(buffer);
+    return samples;
+}
+
+std::vector<std::int16_t> theme_samples(const std::string& name) {
+    OggVorbis_File file;
+    if (ov_fopen((RUN + name).c_str(), &file) != 0) return {};
+    std::vector<std::int16_t> pcm;
+    char buffer[16384];
+    int section = 0;
+    for (long n; (n = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section)) > 0;) {
+        pcm.resize(pcm.size() + static_cast<std::size_t>(n) / 2);
+        std::memcpy(pcm.data() + pcm.size() - static_cast<std::size_t>(n) / 2, buffer, static_cast<std::size_t>(n));
+    }
+    ov_clear(&file);
+    return pcm;
+}
+
+int peak_of(const std::vector<std::int16_t>& samples) {
+    int peak = 0;
+    for (std::int16_t v : samples) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    return peak;
+}
+
+TEST(DataSounds, TheLoudestEffectOverTheLoudestThemePassageNeverClips) {
+    // The mixer adds a sound to the music sample by sample and clips the sum: whatever the moment a
+    // sound starts, the sum stays inside 16 bits when the two peaks do.
+    int theme_peak = 0, effect_peak = 0;
+    for (const char* name : {"1.m", "2.m", "3.m"}) theme_peak = std::max(theme_peak, peak_of(theme_samples(name)));
+    for (const char* name : {"resources.wav", "shot.wav", "explode.wav", "booom.wav"})
+        effect_peak = std::max(effect_peak, peak_of(sound_samples(name)));
+    ASSERT_GT(theme_peak, 8000);
+    ASSERT_GT(effect_peak, 8000);
+    EXPECT_LE(theme_peak + effect_peak, 32767) << "theme " << theme_peak << " + effect " << effect_peak;
+}
+
 TEST(DataSounds, AreStereo16BitPcmAt44100WithTheIntendedLengths) {
     const std::tuple<const char*, double, double> sounds[] = {
         {"resources.wav", 0.15, 0.5}, {"shot.wav", 0.15, 0.5}, {"explode.wav", 0.25, 0.7}, {"booom.wav", 0.6, 1.5}};

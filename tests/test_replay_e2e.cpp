@@ -86,12 +86,13 @@ TEST_F(Replays, NewGameStartsFromTheTitleAndWindowCloseEndsAtOnce) {
 
 TEST_F(Replays, ThemeKeysRestartTheirThemes) {
     const ReplayRun run = replay("music.txt");
-    EXPECT_EQ(run.ending(), "0 0 2000");
+    EXPECT_EQ(run.ending(), "0 0 4500");
     std::vector<std::string> started;  // "KIND TICK THEME"
     for (const Block& b : run.blocks)
         for (int theme : b.music) started.push_back(b.kind + " " + b.fields.at("tick") + " " + std::to_string(theme));
-    // Theme 1 starts with the game, before its first picture; each key's theme shows in the next frame.
-    EXPECT_EQ(started, (std::vector<std::string>{"title 1 1", "game 1301 1", "game 1501 2", "game 1701 3"}));
+    // Theme 1 starts with the game, before its first picture; each key's theme starts once the old
+    // one has faded, 650 ms after the key, and shows in the next frame.
+    EXPECT_EQ(started, (std::vector<std::string>{"title 1 1", "game 1901 1", "game 2901 2", "game 3901 3"}));
 }
 
 TEST_F(Replays, LastLifeEndsInGameOverAndEscOnTheTitleFadesOut) {
@@ -204,4 +205,40 @@ TEST_F(Replays, RecordedSessionPlaysBackToTheSameEnd) {
     const ReplayRun run = replay(recording.string());
     EXPECT_EQ(run.ending(), "0 0 " + std::to_string(quit_tick));
     EXPECT_GT(run.of_kind("title").size(), static_cast<std::size_t>(quit_tick / 55 - 2));
+}
+
+// A pause changes nothing of the game: the same replay with 30 s of pause in the middle of a move
+// (an arrow held all through it) shows the same game frames (counters, grid, sounds), each 30 s later than without it.
+TEST_F(Replays, APauseShiftsEveryGameClockByThePausedTime) {
+    const std::string plain = "1000 down SPACE\n1100 up SPACE\n1150 down DOWN\n1350 up DOWN\n1350 down RIGHT\n"
+                              "1450 up RIGHT\n1450 down LEFT\n1550 up LEFT\n1550 down DOWN\n1650 up DOWN\n3500 quit\n";
+    // Paused by the window losing focus; getting it back does not go on, P does.
+    const std::string paused = "1000 down SPACE\n1100 up SPACE\n1150 down DOWN\n1250 focus lost\n20000 focus gained\n"
+                               "31250 down P\n31300 up P\n31350 up DOWN\n31350 down RIGHT\n31450 up RIGHT\n"
+                               "31450 down LEFT\n31550 up LEFT\n31550 down DOWN\n31650 up DOWN\n33500 quit\n";
+    std::ofstream(dir.path / "plain.txt") << plain;
+    std::ofstream(dir.path / "paused.txt") << paused;
+    const ReplayRun a = replay((dir.path / "plain.txt").string());
+    const ReplayRun b = replay((dir.path / "paused.txt").string(), {"--shots", "paused"});
+    ASSERT_EQ(b.of_kind("paused").size(), 1u);
+    EXPECT_EQ(b.of_kind("paused")[0]->get("tick"), 1250);
+    EXPECT_EQ(std::distance(fs::directory_iterator(b.shots), fs::directory_iterator()), 1) << "the paused screen's picture";
+    std::vector<const Block*> game_a, game_b;
+    for (const Block& block : a.blocks)
+        if (block.kind != "title") game_a.push_back(&block);
+    for (const Block& block : b.blocks)
+        if (block.kind != "title" && block.kind != "paused") game_b.push_back(&block);
+    ASSERT_EQ(game_a.size(), game_b.size());
+    ASSERT_GE(a.of_kind("death").size(), 9u) << "the replay plays a death";
+    for (std::size_t i = 0; i < game_a.size(); ++i) {
+        const Block &x = *game_a[i], &y = *game_b[i];
+        const int shift = x.get("tick") > 1250 ? 30000 : 0;
+        auto shifted = x.fields;
+        for (const char* clock : {"tick", "frame_clock", "step_clock"})
+            if (shifted.count(clock)) shifted[clock] = std::to_string(x.get(clock) + shift);
+        EXPECT_EQ(x.kind, y.kind) << i;
+        EXPECT_EQ(shifted, y.fields) << i;
+        EXPECT_EQ(x.grid, y.grid) << i;
+        EXPECT_EQ(x.sounds, y.sounds) << i;
+    }
 }

@@ -56,6 +56,30 @@ TEST(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
     EXPECT_NE(replay::read_replay_file("/no/such/replay.txt").error.find("/no/such/replay.txt"), std::string::npos);
 }
 
+TEST(ReplayFile, ComfortKeysAndFocusChangesRoundTrip) {
+    const replay::Replay r = replay::parse_replay("1 down P\n2 up m\n3 down MINUS\n4 down EQUALS\n5 down F11\n"
+                                                  "6 down alt+return\n7 focus lost\n8 FOCUS gained\n");
+    ASSERT_EQ(r.error, "");
+    ASSERT_EQ(r.events.size(), 8u);
+    char line[64];
+    std::string written;
+    for (const replay::ReplayEvent& e : r.events) {
+        ASSERT_TRUE(format_replay_event(replay::to_sdl_event(e), e.tick, line, sizeof line)) << e.line;
+        written += line;
+    }
+    EXPECT_EQ(written, "1 down P\n2 up M\n3 down MINUS\n4 down EQUALS\n5 down F11\n6 down ALT+RETURN\n"
+                       "7 focus lost\n8 focus gained\n");
+    EXPECT_FALSE(format_replay_event(key_event(SDL_KEYDOWN, SDLK_RETURN), 1, line, sizeof line)) << "Enter alone";
+    SDL_Event mouse{};
+    mouse.type = SDL_ACTIVEEVENT;
+    mouse.active.state = SDL_APPMOUSEFOCUS;
+    EXPECT_FALSE(format_replay_event(mouse, 1, line, sizeof line)) << "mouse focus is no focus change";
+    mouse.active.state = SDL_APPACTIVE;  // minimized
+    ASSERT_TRUE(format_replay_event(mouse, 9, line, sizeof line));
+    EXPECT_STREQ(line, "9 focus lost\n");
+    EXPECT_NE(replay::parse_replay("1 focus away").error.find("a focus event is"), std::string::npos);
+}
+
 // The recorder's lines: test Recorder below. (Key names are one table for both directions.)
 TEST(ReplayFile, EventsTheFormatDoesNotHoldAreNotWritten) {
     char line[64];

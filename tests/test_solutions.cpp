@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -152,4 +153,33 @@ TEST_F(CaveSolutions, AllSolutionsInOneGameComeBackToTheFirstCave) {
     for (int n = 0; n < CAVES; ++n) expected.push_back(n);
     expected.push_back(0);
     EXPECT_EQ(visited, expected);
+}
+
+// The first cave teaches digging and promises that nothing in it can hurt: no rocks, enemies or
+// growths, and every diamond, once it has fallen, rests on a wall or on one cell above a wall,
+// so the player can never stand under a gap with a diamond over it.
+TEST_F(CaveSolutions, NothingInTheFirstCaveCanHurtThePlayer) {
+    const Rows rows = level_rows(0);
+    ASSERT_EQ(rows.size(), 20u);
+    auto at = [&](int x, int y) { return rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]; };
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 25; ++x) {
+            EXPECT_NE(std::string("#._*S").find(at(x, y)), std::string::npos) << x << "," << y;
+            if (at(x, y) != '*') continue;
+            int rest = y;
+            while (at(x, rest + 1) == '.') ++rest;
+            EXPECT_TRUE(at(x, rest + 1) == '#' || at(x, rest + 2) == '#') << "the diamond at " << x << "," << y;
+        }
+    }
+    // The walk that once let a diamond fall on the player.
+    put_cave(0, 0);
+    put_cave(1, 1);
+    const fs::path replay = dir.path / "walk.replay";
+    std::ofstream(replay) << solution::build_replay({moves_of(".. R10 D3 R2 D1 R8 U1 D1 .20")}, "");
+    int game_frames = 0;
+    for (const Block& f : play(replay)) {
+        EXPECT_NE(f.kind, "death");
+        game_frames += f.kind == "game" && f.get("lives") == 10;
+    }
+    EXPECT_GT(game_frames, 50);
 }

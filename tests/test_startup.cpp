@@ -66,3 +66,14 @@ TEST_F(Startup, NoSoundDeviceWarnsAndPlaysSilently) {
     EXPECT_NE(r.out.find("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: "), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("Mix_LoadMUS"), std::string::npos) << r.out;
 }
+
+TEST_F(Startup, BadCommandLinesStopBeforeAnyWindow) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--scale", "5"}, {"--scale=0"}, {"--scale"},
+                                                 {"--scale", "2x"}, {"--fast"}}) {
+        std::vector<std::string> command = {KROMBLIX_RUN_DIR "/kromblix"};
+        command.insert(command.end(), args.begin(), args.end());
+        const Outcome r = run_program(command, dir.path);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_NE(r.err.find("usage: kromblix [--scale N]"), std::string::npos) << r.err;
+    }
+}

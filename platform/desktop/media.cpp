@@ -86,3 +86,7 @@ void media_music_halt() { Mix_HaltMusic(); }
 void media_music_fade_out(int ms) { Mix_FadeOutMusic(ms); }
 
 int media_music_playing() { return Mix_PlayingMusic(); }
+
+bool media_has_display() { return true; }
+
+bool media_audio_open() { return Mix_QuerySpec(nullptr, nullptr, nullptr) != 0; }

@@ -30,6 +30,7 @@ std::string error_text;
 SDL_Surface* page_screen = nullptr;  // the canvas's surface, in a page
 std::array<bool, THEME_COUNT> themes_loaded{};
 int playing_theme = 0;  // without a page: the theme that would be playing
+bool audio_open = false;
 
 bool in_page() {
     // The JavaScript inside is not C++: clang-format leaves it as it is.
@@ -147,7 +148,11 @@ const char* plat_error() { return error_text.c_str(); }
 // ---- the sound device and files (platform/audio.h) ----
 
 // Without a page there is no device, but nothing is heard either: a device that plays nothing.
-bool open_audio() { return !in_page() || Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) >= 0 || fail(SDL_GetError()); }
+bool open_audio() {
+    if (!in_page()) return true;
+    audio_open = Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) >= 0;
+    return audio_open || fail(SDL_GetError());
+}
 
 bool load_theme(int theme) {
     const char* file = theme_file_name(theme);
@@ -237,3 +242,8 @@ void media_music_fade_out(int ms) {
 }
 
 int media_music_playing() { return in_page() ? Mix_PlayingMusic() : playing_theme != 0; }
+
+bool media_has_display() { return in_page(); }
+
+// The page's mixer cannot be asked (Mix_QuerySpec is missing there).
+bool media_audio_open() { return audio_open; }

@@ -213,6 +213,8 @@ Outcome run_program(const std::vector<std::string>& args, const fs::path& dir, c
         if (!redirected || chdir(dir.c_str()) != 0) _exit(99);
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // The player's own best scores are neither read nor written: a table of the run's own.
+        setenv("XDG_DATA_HOME", (fs::current_path() / "xdg").c_str(), 1);
         for (const std::string& kv : env) putenv(const_cast<char*>(kv.c_str()));
         execv(argv[0], argv.data());
         _exit(98);

@@ -66,7 +66,7 @@ wait_for() {
 start_game() {
   local dir=$1
   shift
-  (cd "$dir" && exec env "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
+  (cd "$dir" && exec env XDG_DATA_HOME="$work/xdg" "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
   game_pid=$!
   wid=$(timeout 20 xdotool search --sync --name '^KROMBLIX' | head -n1) || true
   [ -n "$wid" ] || fail "no game window: $(cat "$work/game.err")"

@@ -19,6 +19,12 @@ struct Stereo {
     std::size_t frames() const { return l.size(); }
 };
 
+// Mastering with headroom: the game mixes one theme and its sounds at full volume, so the loudest
+// theme passage and the loudest effect together must stay under full scale, with room left for
+// the Vorbis encoder's overshoot of the theme's peaks.
+constexpr float THEME_PEAK = 0.5f;
+constexpr float EFFECT_PEAK = 0.44f;  // the explosion; the other effects a little below it
+
 inline std::size_t seconds_to_frames(double seconds) { return static_cast<std::size_t>(seconds * SAMPLE_RATE + 0.5); }
 
 // 44100 Hz, 16-bit signed little-endian, two channels; samples are clamped and rounded.

@@ -55,7 +55,7 @@ Stereo make_rock_sound() {
         const float v = std::tanh((knock + earth + crunch) * attack * 1.4f);
         mix.add_stereo(i, v, v * 0.94f + earth * 0.06f, 0, 0);
     }
-    return finish(mix, 0.8f, 0.03f);
+    return finish(mix, EFFECT_PEAK * 0.95f, 0.03f);
 }
 
 Stereo make_diamond_sound() {
@@ -79,7 +79,7 @@ Stereo make_diamond_sound() {
     hp.set(6000, 0.2f);
     for (std::size_t i = 0; i < static_cast<std::size_t>(0.01f * SR); ++i)
         mix.add(i, hp.run(rng.signed_unit()).high * std::exp(-seconds(i) / 0.002f) * 0.5f, 0, 0, 0);
-    return finish(mix, 0.75f, 0.04f, {0.06f, 0.085f, 0.25f, 0.6f, 0.35f});
+    return finish(mix, EFFECT_PEAK * 0.9f, 0.04f, {0.06f, 0.085f, 0.25f, 0.6f, 0.35f});
 }
 
 Stereo make_collect_sound() {
@@ -104,7 +104,7 @@ Stereo make_collect_sound() {
         const float trem = 0.5f + 0.5f * std::sin(static_cast<float>(TAU) * 28.0f * t);
         mix.add(i, static_cast<float>(std::sin(TAU * phase)) * swell * trem * 0.08f, std::sin(t * 20.0f) * 0.6f, 0, 0);
     }
-    return finish(mix, 0.75f, 0.05f, {0.07f, 0.1f, 0.3f, 0.5f, 0.3f});
+    return finish(mix, EFFECT_PEAK * 0.9f, 0.05f, {0.07f, 0.1f, 0.3f, 0.5f, 0.3f});
 }
 
 Stereo make_blast_sound() {
@@ -134,7 +134,7 @@ Stereo make_blast_sound() {
         mix.add_stereo(i, std::tanh((l + boom + crackle * (1 - pan)) * 1.3f),
                        std::tanh((r + boom + crackle * (1 + pan)) * 1.3f), 0, 0.4f);
     }
-    return finish(mix, 0.88f, 0.15f, {0.1f, 0.1f, 0, 0, 0}, {0.6f, 0.5f, 0.6f});
+    return finish(mix, EFFECT_PEAK, 0.15f, {0.1f, 0.1f, 0, 0, 0}, {0.6f, 0.5f, 0.6f});
 }
 
 }  // namespace makedata

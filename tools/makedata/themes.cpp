@@ -122,7 +122,7 @@ std::vector<std::vector<int>> parse_chords(const std::vector<std::string>& chord
 
 Stereo master(const Mix& mix, const Mix::EchoSettings& echo, const Mix::ReverbSettings& reverb) {
     Stereo s = mix.finish(echo, reverb);
-    synth::normalize(s, 0.86f);
+    synth::normalize(s, THEME_PEAK);
     const std::size_t n = s.frames();
     for (std::size_t i = 0; i < EDGE_FADE; ++i) {
         const float k = static_cast<float>(i) / static_cast<float>(EDGE_FADE);

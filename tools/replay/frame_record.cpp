@@ -11,12 +11,13 @@ struct KindName {
     const char* name;
 };
 
-constexpr std::array<KindName, 5> KIND_NAMES{{
+constexpr std::array<KindName, 6> KIND_NAMES{{
     {FrameKind::title, "title"},
     {FrameKind::cave, "game"},
     {FrameKind::death, "death"},
     {FrameKind::game_over, "game_over"},
     {FrameKind::congrats, "congrats"},
+    {FrameKind::paused, "paused"},
 }};
 
 void write_starts(std::FILE* out, const Starts& starts) {

@@ -3,6 +3,7 @@
 // replay of timed key events. Writes a frame record and, on request, screenshots.
 // docs/replays.md describes the replay and record formats.
 #include "app/game_main.h"
+#include "app/scores.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
@@ -38,8 +39,9 @@ constexpr const char* USAGE =
     "      --until MS      close the window once the virtual clock passes MS\n"
     "                      (default: the replay's own quit, or 5000 ms after its last event)\n"
     "      --shots LIST    write these frames as PNG files: all, N, N-M, KIND, KIND:N, KIND:N-M,\n"
-    "                      separated by commas; kinds: title game death game_over congrats\n"
+    "                      separated by commas; kinds: title game death game_over congrats paused\n"
     "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
+    "      --scores FILE   keep the best scores in FILE (default: none are read or kept)\n"
     "The exit status is the game's.\n";
 
 struct Options {
@@ -47,6 +49,7 @@ struct Options {
     fs::path record;  // empty: standard output
     fs::path replay;
     fs::path shot_dir = ".";
+    fs::path scores;  // empty: no best scores
     bool has_until = false;
     std::uint32_t until = 0;
     replay::ShotSelection shots;
@@ -66,7 +69,7 @@ struct Runner {
     std::vector<int> themes;
     bool music_playing = false;
     int frames = 0;
-    std::array<int, 5> frames_of_kind{};
+    std::array<int, 6> frames_of_kind{};
     replay::ShotSelection shots;
     fs::path shot_dir;
     bool shot_failed = false;
@@ -181,6 +184,8 @@ Options parse_options(int argc, char** argv) {
             if (!replay::png_available()) usage_error("this build cannot write screenshots; use the desktop build");
         } else if (arg == "--shot-dir") {
             options.shot_dir = value();
+        } else if (arg == "--scores") {
+            options.scores = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             usage_error("unknown option " + std::string(arg));
         } else if (has_replay) {
@@ -245,6 +250,9 @@ int main(int argc, char** argv) {
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
     runner.sounds.reserve(64);
     runner.themes.reserve(16);
+
+    // Best scores only when asked for, so the player's own table never shows in a replay.
+    use_scores_file(options.scores.empty() ? std::string() : fs::absolute(options.scores).string());
 
     fs::current_path(options.dir, ec);
     if (ec) usage_error("cannot change into \"" + options.dir.string() + "\": " + ec.message());

@@ -72,17 +72,22 @@ Replay parse_replay(std::string_view text) {
                         std::to_string(previous));
         event.tick = static_cast<std::uint32_t>(ms);
 
-        if (count < 2) return fail("an event needs a kind: down, up or quit");
+        if (count < 2) return fail("an event needs a kind: down, up, quit or focus");
         if (same_word(words[1], "quit")) {
             if (count != 2) return fail("quit takes no key");
             event.kind = EventKind::quit;
         } else if (same_word(words[1], "down") || same_word(words[1], "up")) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
-            if (!replay_key_from_name(words[2], event.key))
-                return fail("unknown key \"" + std::string(words[2]) + "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9)");
+            if (!replay_key_from_name(words[2], event.key, &event.mod))
+                return fail("unknown key \"" + std::string(words[2]) +
+                            "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN)");
+        } else if (same_word(words[1], "focus")) {
+            if (count != 3 || !(same_word(words[2], "lost") || same_word(words[2], "gained")))
+                return fail("a focus event is \"TIME focus lost\" or \"TIME focus gained\"");
+            event.kind = same_word(words[2], "lost") ? EventKind::focus_lost : EventKind::focus_gained;
         } else {
-            return fail("unknown event \"" + std::string(words[1]) + "\" (down, up or quit)");
+            return fail("unknown event \"" + std::string(words[1]) + "\" (down, up, quit or focus)");
         }
         previous = ms;
         result.events.push_back(event);
@@ -112,6 +117,14 @@ SDL_Event to_sdl_event(const ReplayEvent& event) {
         sdl.key.type = sdl.type;
         sdl.key.state = event.kind == EventKind::key_down ? SDL_PRESSED : SDL_RELEASED;
         sdl.key.keysym.sym = event.key;
+        sdl.key.keysym.mod = event.mod;
+        break;
+    case EventKind::focus_lost:
+    case EventKind::focus_gained:
+        sdl.type = SDL_ACTIVEEVENT;
+        sdl.active.type = SDL_ACTIVEEVENT;
+        sdl.active.gain = event.kind == EventKind::focus_gained ? 1 : 0;
+        sdl.active.state = SDL_APPINPUTFOCUS;
         break;
     }
     return sdl;

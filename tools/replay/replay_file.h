@@ -10,12 +10,13 @@
 
 namespace replay {
 
-enum class EventKind { key_down, key_up, quit };
+enum class EventKind { key_down, key_up, quit, focus_lost, focus_gained };
 
 struct ReplayEvent {
     std::uint32_t tick = 0;  // virtual millisecond at or after which the game polls it
     EventKind kind = EventKind::quit;
     SDLKey key = SDLK_UNKNOWN;  // for key events
+    SDLMod mod = KMOD_NONE;     // an Alt key for ALT+RETURN
     int line = 0;               // line in the replay file, for messages
 };
 
@@ -24,7 +25,8 @@ struct Replay {
     std::string error;                // "line N: ..." when the text is not a replay; empty otherwise
 };
 
-// Parses a replay. Each line is "TIME down KEY", "TIME up KEY" or "TIME quit"; TIME is a
+// Parses a replay. Each line is "TIME down KEY", "TIME up KEY", "TIME quit" or
+// "TIME focus lost|gained"; TIME is a
 // millisecond count, or "+N" for N ms after the previous event. '#' starts a comment; blank
 // lines are skipped. Words are case-insensitive.
 Replay parse_replay(std::string_view text);

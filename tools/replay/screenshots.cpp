@@ -44,7 +44,7 @@ bool parse_shot_selection(std::string_view text, ShotSelection& selection, std::
         if (!parse_item(part, item)) {
             error = "cannot read \"" + std::string(part) +
                     "\" as frames to shoot (all, N, N-M, KIND, KIND:N or KIND:N-M; kinds: title game death "
-                    "game_over congrats)";
+                    "game_over congrats paused)";
             selection.items.clear();
             return false;
         }
