@@ -1,6 +1,7 @@
 #include "app/game_main.h"
 
 #include "app/assets.h"
+#include "app/command_line.h"
 #include "app/loops.h"
 #include "app/scores.h"
 #include "platform/audio.h"
@@ -19,45 +20,14 @@
 
 namespace {
 
-constexpr const char* CAPTION = "KROMBLIX v1.1";
-constexpr const char* USAGE = "usage: kromblix [--scale N]\n"
-                              "  --scale N   open the window N times as large (1 to 4; default: the largest that fits)\n";
-
-constexpr int ASKED_FOR_HELP = -1, BAD_COMMAND_LINE = -2;
-
-// The window scale asked for on the command line, 0 for none, or one of the two above.
-int parse_scale(int argc, char** argv) {
-    int scale = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* value = nullptr;
-        if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc)
-            value = argv[++i];
-        else if (std::strncmp(argv[i], "--scale=", 8) == 0)
-            value = argv[i] + 8;
-        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(USAGE, stdout);
-            return ASKED_FOR_HELP;
-        }
-        if (!value && std::strcmp(argv[i], "--scale") != 0) {
-            std::fprintf(stderr, "kromblix: unknown option %s\n%s", argv[i], USAGE);
-            return BAD_COMMAND_LINE;
-        }
-        if (!value || std::strlen(value) != 1 || value[0] < '1' || value[0] > '0' + MAX_WINDOW_SCALE) {
-            std::fprintf(stderr, "kromblix: %s%s%s: the scale is a whole number from 1 to %d\n%s", argv[i],
-                         value ? " " : "", value ? value : "", MAX_WINDOW_SCALE, USAGE);
-            return BAD_COMMAND_LINE;
-        }
-        scale = value[0] - '0';
-    }
-    return scale;
-}
+// KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
+constexpr const char* CAPTION = "KROMBLIX v" KROMBLIX_VERSION;
 
 }  // namespace
 
 int game_main(int argc, char** argv) {
-    const int scale = parse_scale(argc, argv);
-    if (scale == ASKED_FOR_HELP) return 0;
-    if (scale == BAD_COMMAND_LINE) return 2;
+    int scale = 0;
+    if (const int status = handle_command_line(argc, argv, scale); status >= 0) return status;
     if (!plat_init()) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", plat_error());
         std::exit(1);
@@ -71,6 +41,9 @@ int game_main(int argc, char** argv) {
     if (!scores_file_chosen()) use_scores_file(default_scores_path());
 
     prepare_window_scale(scale, SCREEN_W, SCREEN_H);
+    // The window's icon, drawn by the data generator from the tile art; none when the file is
+    // missing or unreadable. Before the window opens, as SDL 1.2 asks.
+    plat_set_window_icon("icon.bmp");
     gfx.screen = plat_open_screen(SCREEN_W, SCREEN_H, CAPTION);
 
     for (int theme = 1; theme <= THEME_COUNT; ++theme) {

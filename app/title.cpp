@@ -22,7 +22,8 @@ constexpr int PICTURE_COLS = 639, PICTURE_ROWS = 479;  // one short of the 640 b
 constexpr int PICTURE_ROW_LENGTH = 640;                // title.bmp rows are read 640 pixels apart
 constexpr int TITLE_RIBBONS = 103;
 
-constexpr const char* CREDIT = "KROMBLIX v1.1 - a cave digging game";
+// KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
+constexpr const char* CREDIT = "KROMBLIX v" KROMBLIX_VERSION " - a cave digging game";
 
 // The picture is copied as it is, with no transparency. A picture narrower than 640 pixels or
 // lower than 479 rows is copied row by row through its own pitch, clipped to its size.

@@ -68,6 +68,8 @@ bool plat_init();
 SDL_Surface* plat_open_screen(int w, int h, const char* caption);
 // Whether the surface must be locked before its pixels are touched.
 bool plat_must_lock(const SDL_Surface* surface);
+// Gives the window the icon of a BMP file; nothing when it does not load (a web page has none).
+void plat_set_window_icon(const char* file);
 // A BMP file as loaded; nullptr with plat_error() telling why.
 SDL_Surface* plat_load_bmp(const char* file);
 // A copy of a loaded bitmap in the screen's pixel format; nullptr with plat_error() telling why.

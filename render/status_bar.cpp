@@ -42,7 +42,7 @@ void draw_status_bar(int remaining_seconds) {
     draw_counter(15, 675, "Time: %d", remaining_seconds, remaining_seconds <= 5 ? RED : WHITE);
     draw_counter(120, 655, "Cave: %d", game.cave_index + 1, WHITE);
     draw_counter(120, 675, "Lives: %d", game.lives, WHITE);
-    draw_text(255, 655, "KROMBLIX v1.1", RED);
+    draw_text(255, 655, "KROMBLIX v" KROMBLIX_VERSION, RED);  // the project version, from CMake
     draw_text(735, 683, "...enjoy", 0x1f3020);
     draw_text(487, 645, "[ 1 ] - 'Cirrane' theme", label_colour(1));
     draw_text(485, 662, "[ 2 ] - 'Kobalt Run' theme", label_colour(2));

@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages KROMBLIX needs to build, run and test, only when one is missing.
+# Installs the Debian packages KROMBLIX needs, only when one is missing: as root directly, as
+# anyone else through sudo. Without options: what building and playing needs (./play). With
+# --with-window-tools: also what the test suite reads or runs (./test): GoogleTest, Google
+# Benchmark, the X server and tools of the window test, and the package test's tools.
 set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
   libsdl1.2-compat-dev libsdl-mixer1.2-dev
-  libgtest-dev libbenchmark-dev
-  libfreetype-dev fonts-dejavu-core
-  libvorbis-dev libogg-dev libpng-dev
+  libfreetype-dev libvorbis-dev libogg-dev libpng-dev
+  # The generator draws the font strip and the title with the bold DejaVu faces; the condensed
+  # one is in fonts-dejavu-extra.
+  fonts-dejavu-core fonts-dejavu-extra
 )
-# The window tests drive a real X server; the web build and its tests need emscripten, node
-# and chromium.
 for option in "$@"; do
   case "$option" in
-    --with-window-tools) packages+=(xvfb xdotool x11-apps imagemagick python3) ;;
+    --with-window-tools)
+      packages+=(
+        libgtest-dev libbenchmark-dev
+        # The window tests drive a real X server.
+        xvfb xdotool x11-apps x11-utils imagemagick python3
+        # The package test: building the .deb (CPack reads ELF files with file and computes the
+        # dependencies with dpkg-shlibdeps) and checking it.
+        file dpkg-dev lintian desktop-file-utils appstream
+      ) ;;
+    # The web build and its tests: emscripten, node and chromium.
     --with-web) packages+=(emscripten nodejs chromium) ;;
     *) echo "ensure-deps.sh: unknown option $option" >&2; exit 2 ;;
   esac
@@ -30,7 +41,9 @@ if [[ " ${packages[*]} " == *" nodejs "* ]] && ! command -v npm >/dev/null; then
 
 echo "Installing: ${missing[*]}"
 sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "ensure-deps.sh: run it as root, or install sudo, to install: ${missing[*]}" >&2; exit 1; }
+  sudo_cmd=(sudo)
+fi
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,5 +1,6 @@
-// The creature pass: enemy moves and the column cursor they carry, growths under a replayed
-// rand() sequence, the transformations, crushing, touching the player, and open caves.
+// The creature pass: growths under a scripted rand() sequence, the transformations, crushing,
+// touching the player, and open caves. (Enemy moves, the column cursor they carry and the coin
+// columns are pinned by the replays' digests: test_digests.cpp.)
 #include "sim/creatures.h"
 
 #include "sim/blasts.h"
@@ -14,36 +15,6 @@ protected:
         update_creatures();
     }
 };
-
-TEST_F(Creatures, LeftMoveBringsTheCursorBackToTheColumnItLeft) {
-    Rows cave = paste(blank(), 1, 1, {"b", " ", " ", " a"});
-    pass(cave);
-    EXPECT_EQ(cave_rows(), paste(blank(), 1, 1, {"..b", "   ", "   ", "a."}));
-}
-
-TEST_F(Creatures, EnemiesMoveOnceAndReverseWhenBlocked) {
-    Rows cave = blank();
-    paste(cave, 1, 3, {"a"});                   // wall on the left: reverses and moves at once
-    paste(cave, 23, 6, {"b"});                  // wall on the right: turns and waits
-    paste(cave, 4, 8, {"  _", "_bo"});          // boxed in: ends as ENEMY_LEFT
-    paste(cave, 9, 10, {" _ ", " o ", "EaE"});  // a resting rock does not blow it up
-    paste(cave, 3, 5, {"cd"});                  // up one; down one, the row it entered skipped
-    paste(cave, 5, 1, {"c"});                   // wall above: reverses and moves down at once
-    paste(cave, 6, 18, {"d"});                  // wall below: turns and waits
-    paste(cave, 7, 4, {"_", "d", "_"});         // boxed in: ends as ENEMY_UP
-    pass(cave);
-
-    Rows want = cave;
-    paste(want, 1, 3, {".b"});
-    paste(want, 23, 6, {"a"});
-    paste(want, 5, 9, {"a"});
-    paste(want, 3, 4, {"c ", "..", " d"});
-    paste(want, 5, 1, {".", "d"});
-    paste(want, 6, 18, {"c"});
-    paste(want, 7, 5, {"c"});
-    EXPECT_EQ(cave_rows(), want);
-    EXPECT_TRUE(sounds.empty());
-}
 
 TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
     Rows cave = blank();
@@ -77,12 +48,6 @@ TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {
     EXPECT_EQ(cave_rows(), want);
     EXPECT_EQ(game.blast_hit_player, 1);
     EXPECT_EQ(sounds, (std::vector<SoundStart>{{2, SoundId::collect}, {2, SoundId::blast}, {2, SoundId::collect}}));
-
-    // Touching diagonally only does nothing.
-    sounds.clear();
-    pass(paste(blank(), 4, 4, {"%E ", "EaE", "  @"}));
-    EXPECT_EQ(cell_at(5, 5), ENEMY_LEFT);
-    EXPECT_TRUE(sounds.empty());
 }
 
 // With every draw the same value v: columns up to 11 act on heads (v % 2 == 1), a magenta growth
@@ -105,16 +70,6 @@ TEST_F(Creatures, GrowthActsOnItsTurnAndSpreadsOnALowDraw) {
     }
 }
 
-TEST_F(Creatures, GrowthUpToColumnElevenNeedsTheCoinToo) {
-    const Rows cave = paste(paste(blank(), 10, 17, {" .", "_@E"}), 11, 9, {" . ", "E@E", " E "});
-    roll = 4;  // tails, the magenta's turn, a spread
-    pass(cave);
-    EXPECT_EQ(cave_rows(), paste(Rows(cave), 12, 9, {"@"})) << "only column 12 spreads";
-    roll = 1;
-    pass(cave);
-    EXPECT_EQ(cave_rows(), paste(paste(Rows(cave), 12, 9, {"@"}), 10, 17, {" @", "@"}));
-}
-
 TEST_F(Creatures, SpreadAheadOfThePassSpreadsAgainInTheSamePass) {
     const Rows cave = paste(blank(), 21, 16, {" E.", "E@.", " E."});
     roll = 1;
@@ -131,19 +86,6 @@ TEST_F(Creatures, TouchingGrowthsAnnihilateOnlyOnATurn) {
         EXPECT_EQ(cave_rows(), v == 1 ? paste(Rows(cave), 22, 17, {" 7", "77"}) : cave);
     }
     EXPECT_TRUE(sounds.empty());
-}
-
-TEST_F(Creatures, MovesMakeThePassRevisitOrSkipVisitsWithTheirDraws) {
-    const int still = rand_draws([&] { pass(blank()); });
-    const std::pair<char, int> cases[] = {
-        {'c', +1},   // up: the row it left is visited again
-        {'d', -1},   // down: the row it entered is skipped
-        {'a', +18},  // left: column 14 from row 6 on, then column 15 again in full
-        {'b', -18},  // right: rows 6.. of column 15 and 1..5 of column 16 skipped
-    };
-    for (auto [enemy, more] : cases)
-        EXPECT_EQ(rand_draws([&] { pass(paste(blank(), 15, 5, {std::string(1, enemy).c_str()})); }) - still, more)
-            << enemy;
 }
 
 TEST_F(Creatures, OpenCaveEdgesReadAsWall) {

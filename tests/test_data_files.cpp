@@ -76,9 +76,9 @@ TEST(DataSounds, TheLoudestEffectOverTheLoudestThemePassageNeverClips) {
 }
 
 TEST(DataSounds, AreStereo16BitPcmAt44100WithTheIntendedLengths) {
-    const std::tuple<const char*, double, double> sounds[] = {
+    const std::tuple<const char*, double, double> effects[] = {
         {"resources.wav", 0.15, 0.5}, {"shot.wav", 0.15, 0.5}, {"explode.wav", 0.25, 0.7}, {"booom.wav", 0.6, 1.5}};
-    for (const auto& [name, min_s, max_s] : sounds) {
+    for (const auto& [name, min_s, max_s] : effects) {
         EXPECT_EQ(le(slurp(RUN + name), 20, 2), 1u) << name << " is not plain PCM";
         SDL_AudioSpec audio{};
         Uint8* buffer = nullptr;
@@ -122,25 +122,25 @@ TEST(DataMusic, ThemesAreStereoVorbisThatLoopWithoutAClickAndNeverFallSilent) {
         ov_clear(&file);
         ASSERT_GE(pcm.size(), 2u * 30u * 44100u) << name;
 
-        const std::size_t frames = pcm.size() / 2;
+        const std::size_t stereo_frames = pcm.size() / 2;
         auto at = [&](std::size_t i, std::size_t side) { return static_cast<double>(pcm[2 * i + side]); };
         // Typical step between neighbouring samples, to judge the step across the loop point.
         double steps = 0, width = 0;
-        for (std::size_t i = 1; i < frames; ++i) {
+        for (std::size_t i = 1; i < stereo_frames; ++i) {
             steps += std::abs(at(i, 0) - at(i - 1, 0)) + std::abs(at(i, 1) - at(i - 1, 1));
             width += std::abs(at(i, 0) - at(i, 1));
         }
-        EXPECT_GT(width / static_cast<double>(frames), 100) << name << " is mono";
+        EXPECT_GT(width / static_cast<double>(stereo_frames), 100) << name << " is mono";
         for (std::size_t side : {0u, 1u})
-            EXPECT_LT(std::abs(at(0, side) - at(frames - 1, side)), steps / static_cast<double>(frames) + 50)
+            EXPECT_LT(std::abs(at(0, side) - at(stereo_frames - 1, side)), steps / static_cast<double>(stereo_frames) + 50)
                 << name << " clicks when it loops";
         for (std::size_t i = 0; i < 88; ++i) {
             EXPECT_LT(std::abs(at(i, 0)) + std::abs(at(i, 1)), 3000) << name << " does not start from silence";
-            EXPECT_LT(std::abs(at(frames - 1 - i, 0)) + std::abs(at(frames - 1 - i, 1)), 3000)
+            EXPECT_LT(std::abs(at(stereo_frames - 1 - i, 0)) + std::abs(at(stereo_frames - 1 - i, 1)), 3000)
                 << name << " does not end in silence";
         }
         // Every two seconds of the loop carries music.
-        for (std::size_t start = 0, window = 2 * 44100; start + window <= frames; start += window) {
+        for (std::size_t start = 0, window = 2 * 44100; start + window <= stereo_frames; start += window) {
             double energy = 0;
             for (std::size_t i = start; i < start + window; ++i) energy += at(i, 0) * at(i, 0) + at(i, 1) * at(i, 1);
             EXPECT_GT(std::sqrt(energy / (2.0 * static_cast<double>(window))), 1000)

@@ -129,14 +129,14 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
     set_cave(rows);
     game.frame_clock = 1200, game.step_clock = 1130, game.lives = 7, game.score = 42, game.cave_index = 2;
     game.diamonds_left = -1, game.player_x = 4, game.player_y = 3, game.prev_x = 4, game.prev_y = 2, game.face_dy = 1;
-    const replay::SoundStart sounds[] = {{1, SoundId::collect}, {2, SoundId::blast}};
+    const replay::SoundStart started[] = {{1, SoundId::collect}, {2, SoundId::blast}};
     std::string expected =
         "frame 17 game\ntick 1101\nframe_clock 1200\nstep_clock 1130\nlives 7\nscore 42\n"
         "cave_index 2\ndiamonds_left -1\nplayer 4 3\nprev 4 2\nfacing 0 1\ngrid\n";
     for (const std::string& row : rows) expected += row + "\n";
     expected += "sound 1 explode.wav\nsound 2 booom.wav\nmusic 3\nshot frame-000017-game.png\n\n";
     const int themes[] = {3};
-    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, {sounds, themes}, "frame-000017-game.png"), expected);
+    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, {started, themes}, "frame-000017-game.png"), expected);
     // A title block is short: its tick, and what it started and shot.
     EXPECT_EQ(block_text(3, FrameKind::title, 111, {}, nullptr), "frame 3 title\ntick 111\n\n");
 

@@ -94,9 +94,9 @@ TEST_P(EachCave, SolutionFinishesItFromAFreshStart) {
     put_cave(n, 0);
     put_cave(next, 1);
 
-    const std::vector<Block> frames = play(replay);
+    const std::vector<Block> blocks = play(replay);
     const Block* loaded = nullptr;
-    for (const Block& f : frames) {
+    for (const Block& f : blocks) {
         EXPECT_NE(f.kind, "death") << "the solution of cave " << n << " loses a life";
         if (f.kind != "game") continue;
         EXPECT_EQ(f.get("lives"), 10);
@@ -133,9 +133,9 @@ TEST_F(CaveSolutions, AllSolutionsInOneGameComeBackToTheFirstCave) {
     const fs::path replay = SOLUTIONS / "all.replay";
     expect_replay_matches(replay, all, numbers);
 
-    const std::vector<Block> frames = play(replay);
+    const std::vector<Block> blocks = play(replay);
     std::vector<int> visited;
-    for (const Block& f : frames) {
+    for (const Block& f : blocks) {
         ASSERT_NE(f.kind, "death") << "a life is lost in cave " << (visited.empty() ? -1 : visited.back());
         if (f.kind != "game") continue;
         const int cave = f.get("cave_index");

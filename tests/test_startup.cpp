@@ -11,8 +11,9 @@ protected:
             if (entry.is_regular_file() && entry.path().filename() != "kromblix")
                 fs::copy_file(entry.path(), dir.path / entry.path().filename());
     }
-    // The game in the copy; with stop_ms, closed (SIGTERM) after that long.
-    Outcome run(const std::vector<std::string>& env = {}, int stop_ms = -1) {
+    // The game on the copy; with stop_ms, closed (SIGTERM) after that long.
+    Outcome run(std::vector<std::string> env = {}, int stop_ms = -1) {
+        env.insert(env.begin(), "KROMBLIX_DATA=" + dir.path.string());
         return run_program({KROMBLIX_RUN_DIR "/kromblix"}, dir.path, env, stop_ms);
     }
     ScratchDir dir;
@@ -74,6 +75,54 @@ TEST_F(Startup, BadCommandLinesStopBeforeAnyWindow) {
         command.insert(command.end(), args.begin(), args.end());
         const Outcome r = run_program(command, dir.path);
         EXPECT_EQ(r.status, 2) << args[0];
-        EXPECT_NE(r.err.find("usage: kromblix [--scale N]"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Usage: kromblix [--help | --version | --scale N]"), std::string::npos) << r.err;
     }
+}
+
+TEST_F(Startup, CommandLineAnswersWithoutStartingTheGame) {
+    Outcome r = run_program({KROMBLIX_RUN_DIR "/kromblix", "--help"}, dir.path);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Usage: kromblix", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("ESC"), std::string::npos) << "the keys are listed";
+    EXPECT_EQ(r.err, "");
+
+    r = run_program({KROMBLIX_RUN_DIR "/kromblix", "--version"}, dir.path);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "kromblix " KROMBLIX_VERSION "\n");
+
+    for (const char* bad : {"--fullscreen", "level3.txt"}) {
+        r = run_program({KROMBLIX_RUN_DIR "/kromblix", bad}, dir.path);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+        EXPECT_NE(r.err.find("Usage: kromblix"), std::string::npos) << r.err;
+    }
+    r = run_program({KROMBLIX_RUN_DIR "/kromblix", "--version", "--help"}, dir.path);
+    EXPECT_EQ(r.status, 2) << "one option at a time";
+}
+
+// Started from a directory without data, the game reads the data beside its executable, or
+// the directory KROMBLIX_DATA names; a relative KROMBLIX_RECORD still names a file where the
+// game was started.
+TEST_F(Startup, FindsItsDataFromAnyDirectory) {
+    const fs::path elsewhere = dir.path / "elsewhere";
+    fs::create_directory(elsewhere);
+    Outcome r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere, {}, 1500);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out.find("Mix_LoadMUS"), std::string::npos) << r.out;
+
+    r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere,
+                    {"KROMBLIX_DATA=" + dir.path.string(), "KROMBLIX_RECORD=session.txt"}, 1500, elsewhere / "session.txt");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_TRUE(fs::exists(elsewhere / "session.txt"));
+    EXPECT_FALSE(fs::exists(dir.path / "session.txt"));
+
+    fs::remove(dir.path / "2.m");  // KROMBLIX_DATA is used, not the run directory
+    r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere, {"KROMBLIX_DATA=" + dir.path.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Mix_LoadMUS(\"music load error\"): "), std::string::npos) << r.out;
+
+    r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere, {"KROMBLIX_DATA=" + (dir.path / "none").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Unable to use the data directory \"" + (dir.path / "none").string() + "\""),
+              std::string::npos) << r.err;
 }

@@ -27,6 +27,13 @@ bool plat_must_lock(const SDL_Surface* surface) {
     return surface->offset != 0 || (surface->flags & (SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RLEACCEL)) != 0;
 }
 
+void plat_set_window_icon(const char* file) {
+    SDL_Surface* icon = SDL_LoadBMP_RW(SDL_RWFromFile(file, "rb"), 1);
+    if (!icon) return;
+    SDL_WM_SetIcon(icon, nullptr);
+    SDL_FreeSurface(icon);
+}
+
 SDL_Surface* plat_load_bmp(const char* file) { return SDL_LoadBMP_RW(SDL_RWFromFile(file, "rb"), 1); }
 
 SDL_Surface* plat_convert_bitmap(SDL_Surface* loaded, const SDL_Surface* screen) {

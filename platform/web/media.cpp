@@ -114,6 +114,9 @@ SDL_Surface* plat_open_screen(int w, int h, const char* caption) {
 // Every surface the game touches is plain memory of our own.
 bool plat_must_lock(const SDL_Surface* /*surface*/) { return false; }
 
+// The page has its own icon.
+void plat_set_window_icon(const char* /*file*/) {}
+
 SDL_Surface* plat_load_bmp(const char* file) {
     std::vector<std::uint8_t> bytes;
     DecodedBitmap decoded;

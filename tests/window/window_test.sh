@@ -30,12 +30,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# An X server on a display of its own choosing.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
+# An X server on a display of its own.
+source "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb "$work" || exit 1
 note "Xvfb on $DISPLAY"
 
 # pixel FILE X Y: the colour of one pixel as rrggbb.
@@ -62,11 +59,11 @@ wait_for() {
   fail "$1: pixel ($2, $3) is $(pixel "$work/$1.png" "$2" "$3"), not $4"
 }
 
-# start_game DIR [VAR=value...]: starts the game in DIR and focuses its window.
+# start_game DIR [VAR=value...]: starts the game in DIR, on the data there, and focuses its window.
 start_game() {
   local dir=$1
   shift
-  (cd "$dir" && exec env XDG_DATA_HOME="$work/xdg" "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
+  (cd "$dir" && exec env KROMBLIX_DATA="$dir" XDG_DATA_HOME="$work/xdg" "$@" "$run_dir/kromblix" >"$work/game.out" 2>"$work/game.err") &
   game_pid=$!
   wid=$(timeout 20 xdotool search --sync --name '^KROMBLIX' | head -n1) || true
   [ -n "$wid" ] || fail "no game window: $(cat "$work/game.err")"

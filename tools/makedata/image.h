@@ -71,5 +71,7 @@ Mask dilate(const Mask& m, int radius);
 
 // Writes a 24-bit uncompressed bottom-up BMP. Throws std::runtime_error on I/O failure.
 void write_bmp(const Image& img, const std::string& path);
+// Writes an 8-bit RGB PNG with no metadata. Throws std::runtime_error on failure.
+void write_png(const Image& img, const std::string& path);
 
 }  // namespace makedata

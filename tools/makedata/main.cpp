@@ -2,6 +2,8 @@
 //
 //   kromblix-makedata --out DIR [--art DIR] [--fonts DIR] [--only NAME,...]
 //
+// --only icon-32.png,icon-64.png,icon-128.png,icon-256.png writes the desktop's icons.
+//
 // The output depends only on the art files, the two DejaVu faces and this program, never on the
 // time, the environment or earlier runs.
 #include "platform/audio.h"
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
     if (opt.out.empty()) return usage();
 
     const std::string dir = opt.out + "/";
-    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> jobs = {
+    std::vector<std::pair<std::string, std::function<void(const std::string&)>>> jobs = {
         // Longest first, so the parallel run ends sooner.
         {theme_file_name(1),
          [](const std::string& path) { write_ogg(make_theme(1), path, MUSIC_SERIAL_BASE + 1, MUSIC_QUALITY); }},
@@ -97,15 +99,25 @@ int main(int argc, char** argv) {
              Face face(opt.fonts + "/" + TITLE_FACE);
              write_bmp(make_title(face), path);
          }},
+        {"icon.bmp",
+         [&](const std::string& path) { write_bmp(make_icon(read_art(opt.art + "/tiles.txt"), 64), path); }},
         {sound_file_name(SoundId::rock), [](const std::string& path) { write_wav(make_rock_sound(), path); }},
         {sound_file_name(SoundId::diamond), [](const std::string& path) { write_wav(make_diamond_sound(), path); }},
         {sound_file_name(SoundId::collect), [](const std::string& path) { write_wav(make_collect_sound(), path); }},
         {sound_file_name(SoundId::blast), [](const std::string& path) { write_wav(make_blast_sound(), path); }},
     };
 
+    // The desktop's icons come after the files the game reads and are made only when named
+    // (--only): they are installed beside the game's data, not read by it.
+    const std::size_t game_files = jobs.size();
+    for (const int size : {32, 64, 128, 256})
+        jobs.emplace_back("icon-" + std::to_string(size) + ".png", [&opt, size](const std::string& path) {
+            write_png(make_icon(read_art(opt.art + "/tiles.txt"), size), path);
+        });
+
     std::vector<std::size_t> chosen;
     for (std::size_t i = 0; i < jobs.size(); ++i)
-        if (opt.only.empty() || opt.only.count(jobs[i].first)) chosen.push_back(i);
+        if (opt.only.empty() ? i < game_files : opt.only.count(jobs[i].first) > 0) chosen.push_back(i);
     if (chosen.empty()) {
         std::fputs("kromblix-makedata: --only matched no file\n", stderr);
         return 2;

@@ -27,5 +27,8 @@ ArtBook read_art(const std::string& path);
 Image make_tile_sheet(const ArtBook& tiles);
 // 196x130 white sheet with the up, right, down and left frames at (1, 1 + 32 k).
 Image make_player_sheet(const ArtBook& player);
+// The game's icon, size by size pixels (a multiple of 32): the diamond on dirt, each art pixel
+// drawn as a square of size / 32 pixels.
+Image make_icon(const ArtBook& tiles, int size);
 
 }  // namespace makedata

@@ -176,7 +176,7 @@ Options parse_options(int argc, char** argv) {
             options.record = v == "-" ? fs::path{} : fs::path(v);
         } else if (arg == "--until") {
             const std::string_view v = value();
-            if (!parse_ms(v, options.until)) usage_error("--until takes a time in ms, not \"" + std::string(v) + "\"");
+            if (!parse_ms(v, options.until)) usage_error(replay::concat({"--until takes a time in ms, not \"", v, "\""}));
             options.has_until = true;
         } else if (arg == "--shots") {
             std::string error;
@@ -187,7 +187,7 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "--scores") {
             options.scores = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-            usage_error("unknown option " + std::string(arg));
+            usage_error(replay::concat({"unknown option ", arg}));
         } else if (has_replay) {
             usage_error("one replay at a time");
         } else {
@@ -204,7 +204,7 @@ Options parse_options(int argc, char** argv) {
 std::FILE* open_record(const fs::path& path) {
     if (!path.empty()) {
         std::FILE* file = std::fopen(path.c_str(), "w");
-        if (!file) usage_error("cannot write the record to \"" + path.string() + "\"");
+        if (!file) usage_error(replay::concat({"cannot write the record to \"", path.string(), "\""}));
         return file;
     }
     std::fflush(stdout);
@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
     runner.shot_dir = fs::absolute(options.shot_dir);
     if (!options.shots.items.empty()) {
         fs::create_directories(runner.shot_dir, ec);
-        if (ec) usage_error("cannot make the screenshot directory \"" + runner.shot_dir.string() + "\"");
+        if (ec) usage_error(replay::concat({"cannot make the screenshot directory \"", runner.shot_dir.string(), "\""}));
     }
     runner.shots = options.shots;
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
     use_scores_file(options.scores.empty() ? std::string() : fs::absolute(options.scores).string());
 
     fs::current_path(options.dir, ec);
-    if (ec) usage_error("cannot change into \"" + options.dir.string() + "\": " + ec.message());
+    if (ec) usage_error(replay::concat({"cannot change into \"", options.dir.string(), "\": ", ec.message()}));
     ::setenv("SDL_VIDEODRIVER", "dummy", 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     ::unsetenv("KROMBLIX_RECORD");  // the runner's clock and events, not the recorder's

@@ -64,7 +64,7 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
-            return fail("\"" + std::string(words[0]) + "\" is not a time in ms (N or +N)");
+            return fail(concat({"\"", words[0], "\" is not a time in ms (N or +N)"}));
         if (relative) ms += previous;
         if (ms > std::numeric_limits<std::int32_t>::max()) return fail("time " + std::to_string(ms) + " is too late");
         if (ms < previous)
@@ -80,14 +80,14 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key, &event.mod))
-                return fail("unknown key \"" + std::string(words[2]) +
-                            "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN)");
+                return fail(concat({"unknown key \"", words[2],
+                                    "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN)"}));
         } else if (same_word(words[1], "focus")) {
             if (count != 3 || !(same_word(words[2], "lost") || same_word(words[2], "gained")))
                 return fail("a focus event is \"TIME focus lost\" or \"TIME focus gained\"");
             event.kind = same_word(words[2], "lost") ? EventKind::focus_lost : EventKind::focus_gained;
         } else {
-            return fail("unknown event \"" + std::string(words[1]) + "\" (down, up, quit or focus)");
+            return fail(concat({"unknown event \"", words[1], "\" (down, up, quit or focus)"}));
         }
         previous = ms;
         result.events.push_back(event);
@@ -105,6 +105,12 @@ Replay read_replay_file(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return parse_replay(text.str());
+}
+
+std::string concat(std::initializer_list<std::string_view> pieces) {
+    std::string joined;
+    for (const std::string_view piece : pieces) joined += piece;
+    return joined;
 }
 
 SDL_Event to_sdl_event(const ReplayEvent& event) {

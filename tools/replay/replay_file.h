@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,11 @@ struct Replay {
 Replay parse_replay(std::string_view text);
 // Reads and parses a file; a file that cannot be read gives an error naming it.
 Replay read_replay_file(const std::string& path);
+
+// The pieces joined into one string, for messages. Messages are built by appending rather than
+// as "literal" + std::string(...): GCC 12 at -O3 warns falsely (-Wrestrict) about the copy that
+// inserting a literal in front of a temporary string makes.
+std::string concat(std::initializer_list<std::string_view> pieces);
 
 // The SDL event the game polls for an event of the replay.
 SDL_Event to_sdl_event(const ReplayEvent& event);

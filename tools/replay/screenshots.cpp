@@ -2,6 +2,7 @@
 
 #include "tools/replay/frame_record.h"
 #include "tools/replay/numbers.h"
+#include "tools/replay/replay_file.h"
 
 #include <cstdio>
 
@@ -42,9 +43,9 @@ bool parse_shot_selection(std::string_view text, ShotSelection& selection, std::
         const std::string_view part = text.substr(0, comma);
         ShotSelection::Item item;
         if (!parse_item(part, item)) {
-            error = "cannot read \"" + std::string(part) +
-                    "\" as frames to shoot (all, N, N-M, KIND, KIND:N or KIND:N-M; kinds: title game death "
-                    "game_over congrats paused)";
+            error = concat({"cannot read \"", part,
+                            "\" as frames to shoot (all, N, N-M, KIND, KIND:N or KIND:N-M; kinds: title game death "
+                            "game_over congrats paused)"});
             selection.items.clear();
             return false;
         }

@@ -1,0 +1,20 @@
+// The game's command line and where it finds its data.
+#pragma once
+
+#include <string>
+
+// Handles --help and --version (printed to the standard output, status 0), --scale N or
+// --scale=N (the window scale, 1 to 4, stored in scale; 0 when not given) and anything else
+// (usage on the standard error stream, status 2). Returns the status to end with, or -1 when
+// the command line asks for the game itself.
+int handle_command_line(int argc, char** argv, int& scale);
+
+// The directory the game reads its data from: KROMBLIX_DATA when set; else the installed data
+// directory (where it lies from the installed executable, compiled in) when it holds the data;
+// else the executable's own directory when it holds the data (the build tree's run directory);
+// else the current directory.
+std::string find_data_dir();
+
+// Changes into the data directory, first making a relative KROMBLIX_RECORD name the same file
+// from there. Prints a message naming the directory and returns false when it cannot.
+bool enter_data_dir(const std::string& dir);

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Proves that the README commands work on a fresh machine: a minimal Debian 12 root
+# (debootstrap --variant=minbase bookworm), made once and cached, is copied, this checkout is
+# cloned into the copy and a command runs there through chroot, as root or as a normal user
+# who may use sudo. Needs root, debootstrap and git on the host, and the network for apt.
+#
+#   sudo scripts/fresh-root.sh [--user] [--keep] [COMMAND...]
+#
+# COMMAND (default: ./test) runs with bash in the clone. --user runs it as the user "player",
+# whom the copy gives sudo without a password (sudo itself is installed into the copy first, as
+# on a desktop machine). --keep leaves the copy in place and prints where it is.
+# The clone holds the checkout's committed state (HEAD), not uncommitted changes.
+#
+# --make-root only makes the cached root.
+# Environment: KROMBLIX_FRESH_ROOT, the cached root (default /var/tmp/kromblix-bookworm-minbase;
+# delete it to make a new one); KROMBLIX_MIRROR, the Debian mirror for debootstrap (default:
+# debootstrap's own).
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+base=${KROMBLIX_FRESH_ROOT:-/var/tmp/kromblix-bookworm-minbase}
+as_user=0
+keep=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --user) as_user=1; shift ;;
+    --keep) keep=1; shift ;;
+    --make-root) make_only=1; shift ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    --) shift; break ;;
+    -*) echo "fresh-root.sh: unknown option $1" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+[ $# -gt 0 ] || set -- ./test
+command_line="$*"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "fresh-root.sh: needs root (debootstrap, chroot, mounts); run it with sudo" >&2
+  exit 2
+fi
+
+if [ ! -x "$base/bin/bash" ]; then
+  echo "== Making the minimal Debian 12 root in $base (once)"
+  rm -rf "$base.partial"
+  debootstrap --variant=minbase bookworm "$base.partial" ${KROMBLIX_MIRROR:+"$KROMBLIX_MIRROR"}
+  mv "$base.partial" "$base"
+fi
+[ "${make_only:-0}" -eq 0 ] || exit 0
+
+copy=$(mktemp -d /var/tmp/kromblix-fresh.XXXXXX)
+mounted=()
+cleanup() {
+  local i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" 2>/dev/null || true; done
+  if [ "$keep" -eq 1 ]; then echo "== The root stays in $copy"; else rm -rf "$copy"; fi
+}
+trap cleanup EXIT
+
+echo "== Copying the root to $copy"
+cp -a "$base/." "$copy/"
+cp /etc/resolv.conf "$copy/etc/resolv.conf"
+for m in proc sys dev dev/pts; do
+  case "$m" in
+    proc) mount -t proc proc "$copy/proc" ;;
+    sys) mount -t sysfs sys "$copy/sys" ;;
+    dev) mount --bind /dev "$copy/dev" ;;
+    dev/pts) mount -t devpts -o newinstance,ptmxmode=0666 devpts "$copy/dev/pts" ;;
+  esac
+  mounted+=("$copy/$m")
+done
+mount -t tmpfs -o mode=1777 tmpfs "$copy/dev/shm" && mounted+=("$copy/dev/shm")
+
+run_in_root() { chroot "$copy" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+  LANG=C.UTF-8 "$@"; }
+
+if [ "$as_user" -eq 1 ]; then
+  echo "== Adding the user player, with sudo"
+  run_in_root sh -c 'DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends sudo >/dev/null'
+  run_in_root useradd -m -s /bin/bash player
+  echo 'player ALL=(ALL) NOPASSWD: ALL' >"$copy/etc/sudoers.d/player"
+  chmod 0440 "$copy/etc/sudoers.d/player"
+  home=/home/player
+else
+  home=/root
+fi
+
+echo "== Cloning $top into $home/kromblix"
+git clone -q --no-hardlinks "$top" "$copy$home/kromblix"
+[ "$as_user" -eq 0 ] || run_in_root chown -R player:player "$home/kromblix"
+
+echo "== Running: $command_line (as $([ "$as_user" -eq 1 ] && echo player || echo root))"
+start=$(date +%s)
+set +e
+if [ "$as_user" -eq 1 ]; then
+  run_in_root HOME="$home" USER=player /usr/sbin/runuser -u player -- \
+    bash -c "cd $home/kromblix && $command_line"
+else
+  run_in_root HOME="$home" bash -c "cd $home/kromblix && $command_line"
+fi
+status=$?
+set -e
+echo "== Status $status after $(( $(date +%s) - start )) s"
+exit "$status"

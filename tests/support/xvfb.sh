@@ -1,0 +1,28 @@
+# Sourced by the tests that start an X server. start_xvfb WORK_DIR starts Xvfb on a display of
+# its own, sets xvfb_pid and exports DISPLAY.
+#
+# The display number is one with neither a lock file in /tmp nor an X socket in the abstract
+# socket namespace (/proc/net/unix): a chroot, such as scripts/fresh-root.sh makes, shares that
+# namespace with its host, so a number free in the chroot's /tmp alone could reach the host's X
+# server. Two tests choosing the same number at once is settled by Xvfb's lock: the loser ends
+# and the next number is tried.
+start_xvfb() {
+  local work=$1 n
+  for n in $(seq 20 99); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null && continue
+    : >"$work/display"
+    Xvfb ":$n" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      [ -s "$work/display" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+  done
+  echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.log")" >&2
+  return 1
+}
