@@ -1,6 +1,7 @@
 #include "app/assets.h"
 
 #include "app/bmp_check.h"
+#include "platform/platform.h"
 #include "platform/stop.h"
 #include "render/canvas.h"
 #include "render/font.h"
@@ -50,7 +51,7 @@ SDL_Surface* load_bitmap(const BitmapNeed& need) {
     std::vector<std::uint8_t> bytes;
     SDL_Surface* surface = nullptr;
     if (read_bitmap_file(need.name, bytes, message.data(), message.size()))
-        surface = bitmap_from_bytes(bytes, need, gfx.screen->format, message.data(), message.size());
+        surface = bitmap_from_bytes(bytes, need, gfx.screen, message.data(), message.size());
     if (!surface) {
         std::fputs(message.data(), stderr);
         std::exit(1);
@@ -61,28 +62,28 @@ SDL_Surface* load_bitmap(const BitmapNeed& need) {
 
 }  // namespace
 
-SDL_Surface* bitmap_from_bytes(std::span<const std::uint8_t> bytes, const BitmapNeed& need, SDL_PixelFormat* format,
+SDL_Surface* bitmap_from_bytes(std::span<const std::uint8_t> bytes, const BitmapNeed& need, const SDL_Surface* screen,
                                char* message, std::size_t size) {
     std::array<char, 200> reason{};
     if (check_bmp(bytes, reason.data(), reason.size())) {
         std::snprintf(message, size, "Unable to load bitmap \"%s\": %s\n", need.name, reason.data());
         return nullptr;
     }
-    SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1);
+    SDL_Surface* loaded = plat_load_bmp_bytes(bytes);
     if (!loaded) {
-        std::snprintf(message, size, "Unable to load bitmap \"%s\": %s\n", need.name, SDL_GetError());
+        std::snprintf(message, size, "Unable to load bitmap \"%s\": %s\n", need.name, plat_error());
         return nullptr;
     }
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, format, 0);
-    SDL_FreeSurface(loaded);
+    SDL_Surface* converted = plat_convert_bitmap(loaded, screen);
+    plat_free_surface(loaded);
     if (!converted) {
-        std::snprintf(message, size, "Unable to convert bitmap \"%s\": %s\n", need.name, SDL_GetError());
+        std::snprintf(message, size, "Unable to convert bitmap \"%s\": %s\n", need.name, plat_error());
         return nullptr;
     }
     if (converted->w < need.min_w || converted->h < need.min_h || converted->w <= 0) {
         std::snprintf(message, size, "Bitmap \"%s\" is %d by %d pixels; the game needs at least %d by %d\n", need.name,
                       converted->w, converted->h, need.min_w, need.min_h);
-        SDL_FreeSurface(converted);
+        plat_free_surface(converted);
         return nullptr;
     }
     return converted;
@@ -90,7 +91,7 @@ SDL_Surface* bitmap_from_bytes(std::span<const std::uint8_t> bytes, const Bitmap
 
 void load_assets() {
     if (!gfx.screen) {
-        std::fprintf(stderr, "Unable to set up video: %s\n", SDL_GetError());
+        std::fprintf(stderr, "Unable to set up video: %s\n", plat_error());
         std::exit(1);
     }
     gfx.player_sheet = load_bitmap(PLAYER_BITMAP);

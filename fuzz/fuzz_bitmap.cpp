@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t which = data[0] % 4;
     char message[512];
     SDL_Surface* accepted =
-        bitmap_from_bytes(std::span(data + 1, size - 1), NEEDS[which], gfx.screen->format, message, sizeof message);
+        bitmap_from_bytes(std::span(data + 1, size - 1), NEEDS[which], gfx.screen, message, sizeof message);
     if (!accepted) return 0;
 
     SDL_Surface* stand_in = *slots[which];

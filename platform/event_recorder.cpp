@@ -119,7 +119,7 @@ bool format_replay_event(const SDL_Event& event, std::uint32_t tick, char* out, 
     if (event.type == SDL_QUIT) {
         written = std::snprintf(out, size, "%u quit\n", static_cast<unsigned>(tick));
     } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
-        const char* name = replay_key_name(event.key.keysym.sym, event.key.keysym.mod);
+        const char* name = replay_key_name(event.key.keysym.sym, static_cast<SDLMod>(event.key.keysym.mod));
         if (!name) return false;
         written = std::snprintf(out, size, "%u %s %s\n", static_cast<unsigned>(tick),
                                 event.type == SDL_KEYDOWN ? "down" : "up", name);

@@ -1,5 +1,7 @@
 #include "platform/gamepad.h"
 
+#include "platform/media.h"
+
 #include <array>
 
 namespace {
@@ -42,7 +44,7 @@ int sync_directions(SDL_Event* out) {
 }  // namespace
 
 void open_gamepads() {
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) return;
+    if (!media_has_display() || SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) return;
     for (int i = 0; i < SDL_NumJoysticks(); ++i) SDL_JoystickOpen(i);
     SDL_JoystickEventState(SDL_ENABLE);
 }

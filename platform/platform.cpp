@@ -1,19 +1,18 @@
 #include "platform/platform.h"
 
-#include "platform/audio_data.h"
 #include "platform/gamepad.h"
 #include "platform/stop.h"
+#include "platform/glibc_rand.h"
+#include "platform/media.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
-
-#include <cstdlib>
 
 #include <algorithm>
 
 namespace {
 
 PlatformHooks hooks;
+GlibcRand rand_state = glibc_seeded(1);  // as rand() before any srand()
 
 }  // namespace
 
@@ -43,9 +42,7 @@ void play_sound(int channel, SoundId sound) {
         hooks.play(channel, sound);
         return;
     }
-    const auto i = static_cast<std::size_t>(sound);
-    if (i < audio_data::sounds.size() && audio_data::sounds[i])
-        Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
+    media_play_sound(channel, sound);
 }
 
 int plat_poll_event(SDL_Event* event) {
@@ -61,7 +58,7 @@ void plat_present(SDL_Surface* screen) {
     if (hooks.present)
         hooks.present(screen);
     else if (screen)
-        SDL_UpdateRect(screen, 0, 0, 0, 0);
+        media_present(screen);
 }
 
 void plat_music_play(int theme) {
@@ -69,31 +66,30 @@ void plat_music_play(int theme) {
         hooks.music_play(theme);
         return;
     }
-    if (theme < 1 || theme > THEME_COUNT) return;
-    if (Mix_Music* music = audio_data::themes[static_cast<std::size_t>(theme - 1)]) Mix_PlayMusic(music, -1);
+    if (theme >= 1 && theme <= THEME_COUNT) media_music_play(theme);
 }
 
 void plat_music_halt() {
     if (hooks.music_halt)
         hooks.music_halt();
     else
-        Mix_HaltMusic();
+        media_music_halt();
 }
 
 void plat_music_fade_out(int ms) {
     if (hooks.music_fade_out)
         hooks.music_fade_out(ms);
     else
-        Mix_FadeOutMusic(ms);
+        media_music_fade_out(ms);
 }
 
-int plat_music_playing() { return hooks.music_playing ? hooks.music_playing() : Mix_PlayingMusic(); }
+int plat_music_playing() { return hooks.music_playing ? hooks.music_playing() : media_music_playing(); }
 
-int plat_rand() { return hooks.rand ? hooks.rand() : std::rand(); }
+int plat_rand() { return hooks.rand ? hooks.rand() : glibc_next(rand_state); }
 
 void plat_srand(unsigned seed) {
     if (hooks.srand)
         hooks.srand(seed);
     else
-        std::srand(seed);
+        rand_state = glibc_seeded(seed);
 }

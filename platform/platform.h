@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 struct SDL_Surface;
 union SDL_Event;
@@ -28,8 +29,8 @@ struct PlatformHooks {
     void (*music_halt)() = nullptr;                      // default Mix_HaltMusic
     void (*music_fade_out)(int ms) = nullptr;            // default Mix_FadeOutMusic
     int (*music_playing)() = nullptr;                    // default Mix_PlayingMusic
-    int (*rand)() = nullptr;                             // default std::rand
-    void (*srand)(unsigned seed) = nullptr;              // default std::srand
+    int (*rand)() = nullptr;                             // default: glibc's rand() sequence
+    void (*srand)(unsigned seed) = nullptr;              // default: restarts that sequence
 };
 
 // Installs hooks; a null entry keeps the SDL default for that service.
@@ -51,7 +52,31 @@ void plat_music_halt();
 void plat_music_fade_out(int ms);
 int plat_music_playing();
 
-// Every random number of the game comes from here; by default the C library's sequence, so a
-// game is the same from run to run and unseeded replays match.
+// Every random number of the game comes from here; by default glibc's rand() sequence on every
+// platform (platform/glibc_rand.h), so a game is the same from run to run, unseeded replays
+// match, and a build with another C library (WebAssembly) draws the same rolls.
 int plat_rand();
 void plat_srand(unsigned seed);
+
+// ---- starting up: video, the screen and bitmaps ----
+// The desktop build does these with SDL 1.2 (platform/desktop), the WebAssembly build with the
+// page's canvas and a screen of its own in memory (platform/web).
+
+// Starts video and audio (and shuts SDL down at exit); false with plat_error() telling why.
+bool plat_init();
+// The screen the game draws into, w by h pixels of 0x00RRGGBB, with the window's caption;
+// nullptr with plat_error() telling why.
+SDL_Surface* plat_open_screen(int w, int h, const char* caption);
+// Whether the surface must be locked before its pixels are touched.
+bool plat_must_lock(const SDL_Surface* surface);
+// Gives the window the icon of a BMP file; nothing when it does not load (a web page has none).
+void plat_set_window_icon(const char* file);
+// A BMP file as loaded; nullptr with plat_error() telling why.
+SDL_Surface* plat_load_bmp(const char* file);
+// A BMP file's bytes as loaded; nullptr with plat_error() telling why.
+SDL_Surface* plat_load_bmp_bytes(std::span<const std::uint8_t> bytes);
+// A copy of a loaded bitmap in the screen's pixel format; nullptr with plat_error() telling why.
+SDL_Surface* plat_convert_bitmap(SDL_Surface* loaded, const SDL_Surface* screen);
+void plat_free_surface(SDL_Surface* surface);
+// Why the last start-up call (these, or open_audio and load_theme of platform/audio.h) failed.
+const char* plat_error();

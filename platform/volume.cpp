@@ -1,5 +1,6 @@
 #include "platform/volume.h"
 
+#include "platform/media.h"
 #include "platform/platform.h"
 
 #include <SDL_mixer.h>
@@ -25,7 +26,7 @@ Volume volume;
 void apply() {
     Mix_VolumeMusic(volume.muted ? 0 : volume.music);
     // The channels exist only while the audio device is open.
-    if (Mix_QuerySpec(nullptr, nullptr, nullptr)) Mix_Volume(-1, volume.muted ? 0 : MAX_VOLUME);
+    if (media_audio_open()) Mix_Volume(-1, volume.muted ? 0 : MAX_VOLUME);
 }
 
 }  // namespace

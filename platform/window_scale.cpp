@@ -1,5 +1,7 @@
 #include "platform/window_scale.h"
 
+#include "platform/media.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -22,7 +24,8 @@ int prepare_window_scale(int requested, int w, int h) {
     if (requested == 0) {
         if (const char* own = std::getenv("SDL12COMPAT_WINDOW_SCALING"); own && *own) return std::atoi(own);
     }
-    const SDL_VideoInfo* info = SDL_GetVideoInfo();  // before the first video mode: the desktop
+    // Before the first video mode: the desktop.
+    const SDL_VideoInfo* info = media_has_display() ? SDL_GetVideoInfo() : nullptr;
     const int scale = choose_window_scale(requested, w, h, info ? info->current_w : 0, info ? info->current_h : 0);
     ::setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 1);
     ::setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);

@@ -7,9 +7,7 @@
 
 RenderState gfx;
 
-bool must_lock(const SDL_Surface* surface) {
-    return surface->offset != 0 || (surface->flags & (SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RLEACCEL)) != 0;
-}
+bool must_lock(const SDL_Surface* surface) { return plat_must_lock(surface); }
 
 bool lock_surface(SDL_Surface* surface) {
     if (!must_lock(surface)) return true;

@@ -27,8 +27,8 @@ struct RenderState {
 
 extern RenderState gfx;
 
-// A surface must be locked before pixel access when it has an offset or is a hardware,
-// asynchronously blitted or RLE-accelerated surface.
+// A surface must be locked before pixel access when the platform says so: on the desktop, when
+// it has an offset or is a hardware, asynchronously blitted or RLE-accelerated surface.
 bool must_lock(const SDL_Surface* surface);
 // Locks under the must-lock rule; false when a needed lock failed (then nothing was locked).
 bool lock_surface(SDL_Surface* surface);

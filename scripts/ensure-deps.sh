@@ -17,13 +17,15 @@ packages=(
 #   server for the window tests, and what the package test builds and checks the .deb with
 #   (CPack reads ELF files with file and computes the dependencies with dpkg-shlibdeps).
 # --with-fuzz: clang with libFuzzer and its sanitizers, for the fuzz targets (HACKING.md).
+# --with-web: the web build and its tests: emscripten, node and chromium.
 for option in "$@"; do
   case "$option" in
     --with-window-tools)
       packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-apps x11-utils imagemagick python3
         file dpkg-dev lintian desktop-file-utils appstream) ;;
     --with-fuzz) packages+=(clang libclang-rt-dev) ;;
-    *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz]" >&2; exit 2 ;;
+    --with-web) packages+=(emscripten nodejs chromium) ;;
+    *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz] [--with-web]" >&2; exit 2 ;;
   esac
 done
 
@@ -32,6 +34,8 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [ "$status" = "install ok installed" ] || missing+=("$p")
 done
+# npm installs the browser test's driver; some builds of nodejs carry it, Debian's does not.
+if [[ " ${packages[*]} " == *" nodejs "* ]] && ! command -v npm >/dev/null; then missing+=(npm); fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

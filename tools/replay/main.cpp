@@ -199,6 +199,7 @@ Options parse_options(int argc, char** argv) {
         } else if (arg == "--shots") {
             std::string error;
             if (!replay::parse_shot_selection(value(), options.shots, error)) usage_error(error);
+            if (!replay::png_available()) usage_error("this build cannot write screenshots; use the desktop build");
         } else if (arg == "--shot-dir") {
             options.shot_dir = value();
         } else if (arg == "--scores") {
@@ -227,7 +228,8 @@ std::FILE* open_record(const fs::path& path) {
     std::fflush(stdout);
     const int record_fd = ::dup(STDOUT_FILENO);
     std::FILE* file = record_fd >= 0 ? ::fdopen(record_fd, "w") : nullptr;
-    if (!file || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) usage_error("cannot set up the record on standard output");
+    if (!file || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        usage_error("cannot set up the record on standard output; name a file with -o");
     return file;
 }
 

@@ -12,6 +12,8 @@ std::uint32_t channel(std::uint32_t pixel, std::uint32_t mask, std::uint8_t shif
 
 }  // namespace
 
+bool png_available() { return true; }
+
 Image image_of(const SDL_Surface* surface) {
     Image image;
     image.width = surface->w;

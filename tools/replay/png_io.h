@@ -15,6 +15,8 @@ struct Image {
     std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, row by row
 };
 
+// Whether this build writes and reads PNG files (the WebAssembly build has no libpng).
+bool png_available();
 // Writes the surface's pixels, read through its pixel format, as an RGB PNG.
 bool write_png(const std::string& path, const SDL_Surface* surface, std::string& error);
 bool write_png(const std::string& path, const Image& image, std::string& error);

@@ -1,0 +1,42 @@
+// Screenshots in builds without libpng (WebAssembly): the runner writes its frame record, and a
+// screenshot asked for is reported as not written.
+#include "tools/replay/png_io.h"
+
+namespace replay {
+
+namespace {
+
+constexpr const char* NO_PNG = "this build of kromblix-replay cannot write or read PNG files; use the desktop build";
+
+}  // namespace
+
+bool png_available() { return false; }
+
+Image image_of(const SDL_Surface* surface) {
+    Image image;
+    image.width = surface->w;
+    image.height = surface->h;
+    for (int y = 0; y < surface->h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
+                                                                 y * surface->pitch);
+        image.pixels.insert(image.pixels.end(), row, row + surface->w);
+    }
+    return image;
+}
+
+bool write_png(const std::string& path, const Image& /*image*/, std::string& error) {
+    error = path + ": " + NO_PNG;
+    return false;
+}
+
+bool write_png(const std::string& path, const SDL_Surface* /*surface*/, std::string& error) {
+    error = path + ": " + NO_PNG;
+    return false;
+}
+
+bool read_png(const std::string& path, Image& /*image*/, std::string& error) {
+    error = path + ": " + NO_PNG;
+    return false;
+}
+
+}  // namespace replay
