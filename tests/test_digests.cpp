@@ -49,6 +49,9 @@ TEST(Digests, ReplaysAndSolutionsPlayAsRecorded) {
     // cave-complete animation and cave 1's band, the time turning red at 5.5 s, the timed message
     // at 7.5 s and the ribbons at 10.5 s.
     play("tests/replays/blast_death.txt", test_caves, "death");
+    play("tests/replays/enemy_death.txt", test_caves, "death");
+    play("tests/replays/esc_death.txt", test_caves, "death");
+    play("tests/replays/rock_death.txt", test_caves, "death");
     play("tests/replays/game_over.txt", test_caves, "game_over");
     play("tests/replays/music.txt", test_caves, "game:1-10");
     play("tests/replays/new_game.txt", test_caves, "title:1-2");
