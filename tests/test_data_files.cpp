@@ -112,14 +112,8 @@ TEST(DataMusic, ThemesAreStereoVorbisThatLoopWithoutAClickAndNeverFallSilent) {
         EXPECT_EQ(std::tuple(ov_info(&file, -1)->channels, ov_info(&file, -1)->rate), std::tuple(2, 44100L)) << name;
         const ogg_int64_t length = ov_pcm_total(&file, -1);
         EXPECT_TRUE(length >= 30 * 44100 && length <= 90 * 44100) << name << " lasts " << length / 44100 << " s";
-        std::vector<std::int16_t> pcm;
-        char buffer[16384];
-        int section = 0;
-        for (long n; (n = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section)) > 0;) {
-            pcm.resize(pcm.size() + static_cast<std::size_t>(n) / 2);
-            std::memcpy(pcm.data() + pcm.size() - static_cast<std::size_t>(n) / 2, buffer, static_cast<std::size_t>(n));
-        }
         ov_clear(&file);
+        const std::vector<std::int16_t> pcm = theme_samples(name);
         ASSERT_GE(pcm.size(), 2u * 30u * 44100u) << name;
 
         const std::size_t stereo_frames = pcm.size() / 2;
