@@ -145,8 +145,8 @@ TEST_F(FrameRecord, GameBlockHoldsTheCountersThePlayerAndTheGrid) {
         "cave_index 2\ndiamonds_left -1\nplayer 4 3\nprev 4 2\nfacing 0 1\ngrid\n";
     for (const std::string& row : rows) expected += row + "\n";
     expected += "sound 1 explode.wav\nsound 2 booom.wav\nmusic 3\nshot frame-000017-game.png\n\n";
-    const int themes[] = {3};
-    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, {started, themes}, "frame-000017-game.png"), expected);
+    const int started_themes[] = {3};
+    EXPECT_EQ(block_text(17, FrameKind::cave, 1101, {started, started_themes}, "frame-000017-game.png"), expected);
     // A title block is short: its tick, and what it started and shot.
     EXPECT_EQ(block_text(3, FrameKind::title, 111, {}, nullptr), "frame 3 title\ntick 111\n\n");
 
