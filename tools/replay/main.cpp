@@ -266,7 +266,8 @@ int main(int argc, char** argv) {
     }
     runner.shots = options.shots;
     runner.record = open_record(options.record.empty() ? options.record : fs::absolute(options.record));
-    runner.record_name = options.record.empty() ? "standard output" : "\"" + options.record.string() + "\"";
+    runner.record_name =
+        options.record.empty() ? std::string("standard output") : replay::concat({"\"", options.record.string(), "\""});
     runner.sounds.reserve(64);
     runner.themes.reserve(16);
 
