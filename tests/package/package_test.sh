@@ -88,10 +88,17 @@ start_xvfb "$work" || exit 1
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/kromblix.desktop")
 (export PATH="$root/usr/games:$PATH" SDL_AUDIODRIVER=dummy; exec $exec_line >"$work/out.txt" 2>"$work/err.txt") &
 game_pid=$!
-wid=$(timeout 20 xdotool search --sync --name '^KROMBLIX' | head -n1) || true
-[ -n "$wid" ] || fail "no game window: $(cat "$work/err.txt")"
+# SDL makes and drops a window while it starts, and sets the icon just after it names the window
+# it keeps: look again until a window with the game's name has the icon too.
+wid=""
+for _ in $(seq 100); do
+  for w in $(xdotool search --name '^KROMBLIX' 2>/dev/null); do
+    xprop -id "$w" _NET_WM_ICON 2>/dev/null | grep -aq 'Icon (64 x 64)' && { wid=$w; break 2; }
+  done
+  sleep 0.2
+done
+[ -n "$wid" ] || fail "no game window with a 64 by 64 icon: $(cat "$work/err.txt")"
 [ "$(xprop -id "$wid" WM_NAME)" = "WM_NAME(STRING) = \"KROMBLIX v$version\"" ] || fail "caption: $(xprop -id "$wid" WM_NAME)"
-xprop -id "$wid" _NET_WM_ICON | grep -aq 'Icon (64 x 64)' || fail "the window has no 64 by 64 icon"
 xdotool windowfocus --sync "$wid"
 seen=""
 for _ in $(seq 75); do
