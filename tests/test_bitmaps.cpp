@@ -10,27 +10,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-void put(Bytes& b, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A BMP with a 40-byte header (or a 12-byte one for info 12), a palette of 2^bits entries for up
-// to 8 bits, then `data` bytes of pixels (zeros unless given).
 Bytes bmp(int w, int h, int bits, std::uint32_t compression = 0, std::size_t data = 0, std::uint32_t info = 40) {
-    Bytes b{'B', 'M'};
-    put(b, 0, 4), put(b, 0, 4), put(b, 0, 4);  // size, reserved, offset 0: the pixels follow the palette
-    put(b, info, 4);
-    if (info == 12) {
-        put(b, static_cast<std::uint32_t>(w), 2), put(b, static_cast<std::uint32_t>(h), 2), put(b, 1, 2), put(b, bits, 2);
-    } else {
-        put(b, static_cast<std::uint32_t>(w), 4), put(b, static_cast<std::uint32_t>(h), 4), put(b, 1, 2);
-        put(b, static_cast<std::uint32_t>(bits), 2), put(b, compression, 4);
-        for (int i = 0; i < 5; ++i) put(b, 0, 4);
-        if (compression == 3) put(b, 0xF800, 4), put(b, 0x7E0, 4), put(b, 0x1F, 4);
-    }
-    if (bits <= 8) b.resize(b.size() + ((info == 12 ? 3u : 4u) << bits), 0);
-    b.resize(b.size() + data, 0);
-    return b;
+    return bmp_file(w, h, bits, compression, data, info);
 }
 
 std::size_t rows(int w, int h, int bits) { return static_cast<std::size_t>((w * bits + 31) / 32 * 4 * h); }

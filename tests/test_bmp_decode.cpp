@@ -34,36 +34,6 @@ void expect_same_as_sdl(const Bytes& file, const std::string& what) {
     EXPECT_TRUE(decoded.pixels == expected) << what << ": pixels differ";
 }
 
-void put(Bytes& b, std::uint32_t v, int size) {
-    for (int i = 0; i < size; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A w by h BMP of 8 (a 7-colour palette), 24 or 32 bits; rows bottom-up, or top-down.
-Bytes bmp(int w, int h, int bits, bool top_down) {
-    const int colours = bits == 8 ? 7 : 0;
-    const int row_bytes = (w * bits / 8 + 3) & ~3;
-    Bytes b = {'B', 'M'};
-    const int offset = 54 + 4 * colours;
-    put(b, static_cast<std::uint32_t>(offset + row_bytes * h), 4), put(b, 0, 4),
-        put(b, static_cast<std::uint32_t>(offset), 4);
-    put(b, 40, 4), put(b, static_cast<std::uint32_t>(w), 4), put(b, static_cast<std::uint32_t>(top_down ? -h : h), 4);
-    put(b, 1, 2), put(b, static_cast<std::uint32_t>(bits), 2), put(b, 0, 4),
-        put(b, static_cast<std::uint32_t>(row_bytes * h), 4);
-    put(b, 2835, 4), put(b, 2835, 4), put(b, static_cast<std::uint32_t>(colours), 4), put(b, 0, 4);
-    for (int i = 0; i < colours; ++i) put(b, 0x00251F13u * static_cast<std::uint32_t>(i + 1), 4);
-    for (int row = 0; row < h; ++row) {
-        const std::size_t start = b.size();
-        for (int x = 0; x < w; ++x) {
-            const auto v = static_cast<std::uint32_t>(row * 977 + x * 131 + 7);
-            if (bits == 8) put(b, v % 7, 1);
-            if (bits == 24) put(b, v * 0x010203u, 3);
-            if (bits == 32) put(b, (v * 0x030201u) & 0xFFFFFF, 4);
-        }
-        while (b.size() - start < static_cast<std::size_t>(row_bytes)) b.push_back(0);
-    }
-    return b;
-}
-
 TEST(BmpDecode, ReadsWhatSdlReads) {
     for (const char* name : {"font.bmp", "pot5.bmp", "player.bmp", "title.bmp"}) {
         const std::string text = slurp(fs::path(KROMBLIX_RUN_DIR) / name);
@@ -72,13 +42,13 @@ TEST(BmpDecode, ReadsWhatSdlReads) {
     for (int bits : {8, 24, 32})
         for (bool top_down : {false, true})
             for (int w : {1, 5, 6})
-                expect_same_as_sdl(bmp(w, 3, bits, top_down), std::to_string(bits) + "-bit, " +
+                expect_same_as_sdl(bmp_file(w, top_down ? -3 : 3, bits), std::to_string(bits) + "-bit, " +
                                                                   (top_down ? "top-down, " : "bottom-up, ") +
                                                                   std::to_string(w) + " wide");
 }
 
 TEST(BmpDecode, RefusesBrokenFiles) {
-    const Bytes good = bmp(5, 3, 8, false);
+    const Bytes good = bmp_file(5, 3, 8);
     DecodedBitmap out;
     std::string error;
     ASSERT_TRUE(decode_bmp(good, out, error));

@@ -2,8 +2,6 @@
 #include "tests/support/test_env.h"
 #include "tools/cavecheck/cavecheck.h"
 
-#include "tests/support/test_env.h"
-
 #include <fstream>
 #include <functional>
 

@@ -32,11 +32,11 @@ unsigned le(const std::string& bytes, std::size_t at, int size) {
 
 // The samples of a sound (16-bit stereo as SDL_LoadWAV reads it) or a theme (as libvorbisfile
 // decodes it), left and right interleaved; empty when the file does not load.
-std::vector<std::int16_t> sound_samples(const std::string& name) {
+std::vector<std::int16_t> sound_samples(const std::string& name, SDL_AudioSpec* format = nullptr) {
     SDL_AudioSpec audio{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV((RUN + name).c_str(), &audio, &buffer, &length)) return {};
+    if (!SDL_LoadWAV((RUN + name).c_str(), format ? format : &audio, &buffer, &length)) return {};
     std::vector<std::int16_t> samples(length / 2);
     std::memcpy(samples.data(), buffer, samples.size() * 2);
     SDL_FreeWAV(buffer);
@@ -81,19 +81,12 @@ TEST(DataSounds, AreStereo16BitPcmAt44100WithTheIntendedLengths) {
     for (const auto& [name, min_s, max_s] : effects) {
         EXPECT_EQ(le(slurp(RUN + name), 20, 2), 1u) << name << " is not plain PCM";
         SDL_AudioSpec audio{};
-        Uint8* buffer = nullptr;
-        Uint32 length = 0;
-        ASSERT_NE(SDL_LoadWAV((RUN + name).c_str(), &audio, &buffer, &length), nullptr) << name << SDL_GetError();
-        std::vector<std::int16_t> samples(length / 2);
-        std::memcpy(samples.data(), buffer, samples.size() * 2);
-        SDL_FreeWAV(buffer);
+        const std::vector<std::int16_t> samples = sound_samples(name, &audio);
+        ASSERT_GE(samples.size(), 2u) << name << SDL_GetError();
         EXPECT_EQ(std::tuple(audio.freq, audio.format, audio.channels), std::tuple(44100, AUDIO_S16LSB, 2)) << name;
         const double seconds = static_cast<double>(samples.size()) / 2.0 / 44100.0;
         EXPECT_TRUE(seconds >= min_s && seconds <= max_s) << name << " lasts " << seconds << " s";
-        int peak = 0;
-        for (std::int16_t v : samples) peak = std::max(peak, std::abs(static_cast<int>(v)));
-        EXPECT_GT(peak, 12000) << name << " is too quiet";
-        ASSERT_GE(samples.size(), 2u);
+        EXPECT_GT(peak_of(samples), 12000) << name << " is too quiet";
         // Ending on silence: no click when the channel stops.
         EXPECT_LT(std::max(std::abs(samples.back()), std::abs(samples[samples.size() - 2])), 200) << name;
     }

@@ -12,8 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace test_env {
 
@@ -128,6 +126,40 @@ bool GuardedScreen::guard_intact() const {
     // Nothing the game draws is 0xDEADBEEF: all sentinels still there means none was overwritten.
     const auto sentinels = std::count(buffer.begin(), buffer.end(), 0xDEADBEEF);
     return sentinels == static_cast<long>(buffer.size()) - SCREEN_W * SCREEN_H;
+}
+
+std::vector<std::uint8_t> bmp_file(int w, int h, int bits, std::uint32_t compression, std::size_t data,
+                                   std::uint32_t info) {
+    std::vector<std::uint8_t> b{'B', 'M'};
+    const auto put = [&b](std::int64_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i)));
+    };
+    const int entry = info == 12 ? 3 : 4, colours = bits <= 8 ? 1 << bits : 0;
+    const std::int64_t header = 14 + info + (compression == 3 ? 12 : 0), row_bytes = (w * bits + 31) / 32 * 4;
+    const std::int64_t pixels = data != SIZE_MAX ? static_cast<std::int64_t>(data) : row_bytes * std::abs(h);
+    put(header + entry * colours + pixels, 4), put(0, 4), put(header + entry * colours, 4), put(info, 4);
+    if (info == 12) {
+        put(w, 2), put(h, 2), put(1, 2), put(bits, 2);
+    } else {
+        put(w, 4), put(h, 4), put(1, 2), put(bits, 2), put(compression, 4), put(pixels, 4);
+        put(2835, 4), put(2835, 4), put(0, 4), put(0, 4);
+        if (compression == 3) put(0xF800, 4), put(0x7E0, 4), put(0x1F, 4);
+    }
+    b.resize(static_cast<std::size_t>(header), 0);  // a header of another size is cut or padded to it
+    for (int i = 0; i < colours; ++i) put(0x251F13 * (i + 1) & 0xFFFFFF, entry);
+    if (data != SIZE_MAX) {
+        b.resize(b.size() + data, 0);
+        return b;
+    }
+    for (int row = 0; row < std::abs(h); ++row) {
+        const std::size_t start = b.size();
+        for (int x = 0; x < w && bits >= 8; ++x) {
+            const std::int64_t v = row * 977 + x * 131 + 7;
+            put(bits == 8 ? v % 256 : v * 0x010203 & 0xFFFFFF, bits / 8);
+        }
+        b.resize(start + static_cast<std::size_t>(row_bytes), 0);
+    }
+    return b;
 }
 
 void set_cave(const Rows& rows) {

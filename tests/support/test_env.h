@@ -63,6 +63,13 @@ struct GuardedScreen {
     bool guard_intact() const;
 };
 
+// A BMP file of w by h pixels (h below 0: its rows stored top-down) at `bits` a pixel: a 40-byte
+// header (12 bytes for info 12; after it the 16-bit masks for compression 3), a palette of 2^bits
+// entries up to 8 bits, then the rows, every pixel a colour or palette index of its own, each row
+// padded to 4 bytes; or, with `data` given, that many bytes of zero pixels instead.
+std::vector<std::uint8_t> bmp_file(int w, int h, int bits, std::uint32_t compression = 0, std::size_t data = SIZE_MAX,
+                                   std::uint32_t info = 40);
+
 // ---- caves ----
 void set_cave(const Rows& rows);  // 20 rows of 25 cells
 Rows cave_rows();
@@ -125,13 +132,6 @@ struct Block {
     std::vector<std::string> sounds;  // "1 explode.wav"
     std::vector<int> music;           // the themes started
     int get(const std::string& name) const { return std::stoi(fields.at(name)); }
-    char cell(int x, int y) const { return grid.at(static_cast<std::size_t>(y)).at(static_cast<std::size_t>(x)); }
-    // The values of some fields, a space between each.
-    std::string values(std::initializer_list<const char*> names) const {
-        std::string s;
-        for (const char* name : names) s += (s.empty() ? "" : " ") + fields.at(name);
-        return s;
-    }
 };
 
 // The blocks of a frame record, in order.
