@@ -18,18 +18,6 @@ TEST_F(Blasts, OnlyWallsStandAndOnlyThePlayerCellRaisesTheFlag) {
     EXPECT_EQ(cell_at(7, 1), DIAMOND);
 }
 
-TEST_F(Blasts, ThreeByThreeStaysInsideTheGridAndSparesWalls) {
-    Rows open = blank(false);
-    set_cave(open);
-    blast_cell(25, 4, BLAST_7);
-    blast_cell(4, -1, BLAST_7);
-    blast_3x3(0, 0, BLAST_7);
-    blast_3x3(24, 19, DIAMOND);
-    paste(open, 0, 0, {"77", "77"});
-    paste(open, 23, 18, {"**", "**"});
-    EXPECT_EQ(cave_rows(), open);
-}
-
 TEST_F(Blasts, DecayAgesEachStageOnceInTheInteriorOnly) {
     Rows cave = paste(blank(false), 2, 3, {"76543210.o_"});
     paste(cave, 5, 19, {"5"});

@@ -43,8 +43,8 @@ TEST(BmpDecode, ReadsWhatSdlReads) {
         for (bool top_down : {false, true})
             for (int w : {1, 5, 6})
                 expect_same_as_sdl(bmp_file(w, top_down ? -3 : 3, bits), std::to_string(bits) + "-bit, " +
-                                                                  (top_down ? "top-down, " : "bottom-up, ") +
-                                                                  std::to_string(w) + " wide");
+                                                                             (top_down ? "top-down, " : "bottom-up, ") +
+                                                                             std::to_string(w) + " wide");
 }
 
 TEST(BmpDecode, RefusesBrokenFiles) {

@@ -10,19 +10,17 @@
 
 #include <SDL_mixer.h>
 
-#include <atomic>
-#include <cmath>
-#include <cstring>
-#include <fstream>
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <fstream>
 #include <numeric>
 
 using namespace test_env;
-
-const std::string RUN = KROMBLIX_RUN_DIR "/";
 
 // ---- theme changes, heard through SDL's disk audio driver ----
 
@@ -49,13 +47,11 @@ std::uint32_t mixed_ms() { return static_cast<std::uint32_t>(std::uint64_t{mixed
 std::vector<std::int16_t> capture_theme_change(bool cut_off) {
     ScratchDir scratch;
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", "mix.raw", 1);
+    setenv("SDL_DISKAUDIOFILE", (scratch.path / "mix.raw").c_str(), 1);
     EXPECT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
     EXPECT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048), 0) << Mix_GetError();
-    const fs::path old_dir = fs::current_path();
-    fs::current_path(KROMBLIX_RUN_DIR);
+    fs::current_path(KROMBLIX_RUN_DIR);  // the themes' files; the scratch directory's end goes back
     EXPECT_TRUE(load_theme(1) && load_theme(2));
-    fs::current_path(old_dir);
     mixed_frames = 0;
     Mix_SetPostMix([](void*, Uint8*, int bytes) { mixed_frames += static_cast<std::uint32_t>(bytes / 4); }, nullptr);
     PlatformHooks hooks;
@@ -80,7 +76,7 @@ std::vector<std::int16_t> capture_theme_change(bool cut_off) {
     free_audio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    const std::string bytes = slurp("mix.raw");
+    const std::string bytes = slurp(scratch.path / "mix.raw");
     std::vector<std::int16_t> pcm(bytes.size() / 2);
     std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
     return pcm;
@@ -96,7 +92,8 @@ bool changes_without_a_click(const std::vector<std::int16_t>& pcm) {
     std::size_t silent = 95;
     while (silent < level.size() && level[silent] > 50) ++silent;
     if (silent >= level.size()) return false;  // no gap: the new theme began right over the old
-    const bool resumes = std::any_of(level.begin() + static_cast<long>(silent), level.end(), [](double l) { return l > 1000; });
+    const bool resumes =
+        std::any_of(level.begin() + static_cast<long>(silent), level.end(), [](double l) { return l > 1000; });
     return before > 1000 && level[silent - 1] < before / 5 && resumes;
 }
 
@@ -222,12 +219,14 @@ std::string table_text(const ScoreTable& t) {
 TEST(BestScores, KeepsTheTenBestInOrderAndSurvivesASaveAndLoad) {
     ScratchDir scratch;
     ScoreTable t;
-    for (int score : {50, 70, 10, 70, 90, 20, 30, 40, 60, 5}) EXPECT_TRUE(add_score(t, score, score / 10 + 1, "2026-12-07"));
+    for (int score : {50, 70, 10, 70, 90, 20, 30, 40, 60, 5})
+        EXPECT_TRUE(add_score(t, score, score / 10 + 1, "2026-12-07"));
     EXPECT_FALSE(add_score(t, 4, 1, "2026-12-07")) << "not among the ten best";
     EXPECT_TRUE(add_score(t, 70, 99, "2026-12-08"));
     ASSERT_EQ(t.count, BEST_SCORES);
-    EXPECT_EQ(table_text(t), "90/10/2026-12-07 70/8/2026-12-07 70/8/2026-12-07 70/99/2026-12-08 60/7/2026-12-07 "
-                             "50/6/2026-12-07 40/5/2026-12-07 30/4/2026-12-07 20/3/2026-12-07 10/2/2026-12-07 ")
+    EXPECT_EQ(table_text(t),
+              "90/10/2026-12-07 70/8/2026-12-07 70/8/2026-12-07 70/99/2026-12-08 60/7/2026-12-07 "
+              "50/6/2026-12-07 40/5/2026-12-07 30/4/2026-12-07 20/3/2026-12-07 10/2/2026-12-07 ")
         << "an equal score goes after the older ones; 5 fell out";
     ASSERT_TRUE(save_scores(t, (scratch.path / "deep/er/scores").string()));
     EXPECT_EQ(table_text(load_scores((scratch.path / "deep/er/scores").string())), table_text(t));
@@ -237,9 +236,9 @@ TEST(BestScores, KeepsTheTenBestInOrderAndSurvivesASaveAndLoad) {
 TEST(BestScores, MissingEmptyOrMalformedFilesGiveAnEmptyTable) {
     ScratchDir scratch;
     EXPECT_EQ(load_scores("none").count, 0);
-    for (const char* text : {"", "# only a comment\n", "100 3\n", "100 3 2026-12-07 extra\n", "abc 3 2026-12-07\n",
-                             "-5 3 2026-12-07\n", "100 0 2026-12-07\n", "100 3 07.12.2026\n",
-                             "99999999999999999999 3 2026-12-07\n", "\x01\xff\x00garbage"}) {
+    for (const char* text :
+         {"", "# only a comment\n", "100 3\n", "100 3 2026-12-07 extra\n", "abc 3 2026-12-07\n", "-5 3 2026-12-07\n",
+          "100 0 2026-12-07\n", "100 3 07.12.2026\n", "99999999999999999999 3 2026-12-07\n", "\x01\xff\x00garbage"}) {
         std::ofstream("scores") << text;
         EXPECT_EQ(load_scores("scores").count, 0) << text;
     }

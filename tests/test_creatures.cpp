@@ -16,22 +16,16 @@ protected:
     }
 };
 
-TEST_F(Creatures, ObjectsAboveBlowEnemiesUp) {
+// (An object falling onto an enemy is played by the cave solutions.)
+TEST_F(Creatures, AnEnemyTurningUnderAnObjectBlowsUp) {
     Rows cave = blank();
-    paste(cave, 3, 4, {"o", "c"});        // way up blocked by a rock
-    paste(cave, 8, 4, {"*", "d", "_"});   // blocked below with a diamond on top
-    paste(cave, 14, 4, {"o", "d"});       // moves down from under it: survives
-    paste(cave, 18, 8, {"o", ".", "a"});  // crushed: the object vanishes
-    paste(cave, 12, 11, {"*", ".", "c"});
+    paste(cave, 8, 4, {"*", "d", "_"});  // blocked below with a diamond on top
+    paste(cave, 14, 4, {"o", "d"});      // moves down from under it: survives
     pass(cave);
-
-    Rows want = cave;
-    for (auto [x, y] : {std::pair{2, 4}, {7, 4}, {17, 9}, {11, 12}}) paste(want, x, y, {"777", "777", "777"});
+    Rows want = paste(Rows(cave), 7, 4, {"777", "777", "777"});
     paste(want, 14, 5, {".", "d"});
-    paste(want, 18, 8, {"."});
-    paste(want, 12, 11, {"."});
     EXPECT_EQ(cave_rows(), want);
-    EXPECT_EQ(sounds, std::vector<SoundStart>(4, {2, SoundId::blast}));
+    EXPECT_EQ(sounds, std::vector<SoundStart>(1, {2, SoundId::blast}));
 }
 
 TEST_F(Creatures, GrowthsTurnEnemiesIntoDiamondsOrBlasts) {

@@ -7,9 +7,9 @@
 #include "tools/replay/replay_file.h"
 #include "tools/replay/screenshots.h"
 
+#include <sys/resource.h>
 #include <csignal>
 #include <fstream>
-#include <sys/resource.h>
 
 using namespace test_env;
 using replay::EventKind;
@@ -52,7 +52,8 @@ TEST(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
         {"86400000 down UP\n+1 up UP", "line 2: time 86400001 is too late"},
         {"5 quit\n+18446744073709551615 quit", "line 2: time 18446744073709551615 is too late"},
         // A bad word is shown escaped and cut: no terminal escape reaches the message.
-        {"1 down \x1b]2;pwned\x07\\" "0123456789012345678901234567890123456789012345678901234567890",
+        {"1 down \x1b]2;pwned\x07\\"
+         "0123456789012345678901234567890123456789012345678901234567890",
          "line 1: unknown key \"\\x1b]2;pwned\\x07\\\\0123456789012345678901234567890123456789012345678...\" (keys:"},
     };
     for (const auto& [text, message] : cases) {
@@ -66,8 +67,9 @@ TEST(ReplayFile, RefusesWhatIsNotAReplayNamingTheLine) {
 }
 
 TEST(ReplayFile, WrittenEventsReadBackAndOthersAreNotWritten) {
-    const replay::Replay r = replay::parse_replay("1 down P\n2 up m\n3 down MINUS\n4 down EQUALS\n5 down F11\n"
-                                                  "6 down alt+return\n7 focus lost\n8 FOCUS gained\n");
+    const replay::Replay r = replay::parse_replay(
+        "1 down P\n2 up m\n3 down MINUS\n4 down EQUALS\n5 down F11\n"
+        "6 down alt+return\n7 focus lost\n8 FOCUS gained\n");
     ASSERT_EQ(r.error, "");
     ASSERT_EQ(r.events.size(), 8u);
     char line[64];
@@ -76,8 +78,9 @@ TEST(ReplayFile, WrittenEventsReadBackAndOthersAreNotWritten) {
         ASSERT_TRUE(format_replay_event(replay::to_sdl_event(e), e.tick, line, sizeof line)) << e.line;
         written += line;
     }
-    EXPECT_EQ(written, "1 down P\n2 up M\n3 down MINUS\n4 down EQUALS\n5 down F11\n6 down ALT+RETURN\n"
-                       "7 focus lost\n8 focus gained\n");
+    EXPECT_EQ(written,
+              "1 down P\n2 up M\n3 down MINUS\n4 down EQUALS\n5 down F11\n6 down ALT+RETURN\n"
+              "7 focus lost\n8 focus gained\n");
     EXPECT_FALSE(format_replay_event(key_event(SDL_KEYDOWN, SDLK_RETURN), 1, line, sizeof line)) << "Enter alone";
     SDL_Event mouse{};
     mouse.type = SDL_ACTIVEEVENT;
@@ -232,7 +235,8 @@ TEST_F(Recorder, WriteFailuresAreReportedOnceAndTheGameGoesOn) {
     }
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "recording stopped: cannot write to \"session.txt\": File too large\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "recording stopped: cannot write to \"session.txt\": File too large\n");
     EXPECT_EQ(plat_ticks(), 200u) << "the recording clock goes on";
     const std::string text = slurp("session.txt");
     EXPECT_EQ(text.back(), '\n') << "the replay holds whole lines up to the failure";

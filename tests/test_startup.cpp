@@ -3,10 +3,14 @@
 #include "tests/support/test_env.h"
 
 #include <csignal>
-#include <cstring>
 #include <fstream>
 
 using namespace test_env;
+
+void write_bytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 class Startup : public ::testing::Test {
 protected:
@@ -48,9 +52,7 @@ TEST_F(Startup, MissingOrTooSmallBitmapsStopStartUpNamingTheFile) {
         EXPECT_EQ(r.status, 1) << name;
         EXPECT_EQ(r.err, "Unable to load bitmap \"" + name + "\": cannot open it: No such file or directory\n");
         // A bitmap of 16 by 16 pixels is smaller than any sheet the renderer reads.
-        SDL_Surface* small = SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 24, 0xFF0000, 0xFF00, 0xFF, 0);
-        SDL_SaveBMP(small, (dir.path / name).c_str());
-        SDL_FreeSurface(small);
+        write_bytes(dir.path / name, bmp_file(16, 16, 24));
         const bool font = name == "font.bmp";  // a small font is still a font: the game runs until stopped
         r = run({}, font ? 1500 : -1);
         EXPECT_EQ(r.status, font ? 128 + SIGTERM : 1) << name;
@@ -84,8 +86,13 @@ TEST_F(Startup, CommandLineAnswersWithoutStartingTheGame) {
     EXPECT_EQ(r.out, "kromblix " KROMBLIX_VERSION "\n");
 
     // Bad command lines stop before any window: usage on the error stream, status 2.
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--fullscreen"}, {"level3.txt"}, {"--scale", "5"},
-                                                {"--scale=0"}, {"--scale"}, {"--scale", "2x"}, {"--version", "--help"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--fullscreen"},
+                                                {"level3.txt"},
+                                                {"--scale", "5"},
+                                                {"--scale=0"},
+                                                {"--scale"},
+                                                {"--scale", "2x"},
+                                                {"--version", "--help"}}) {
         std::vector<std::string> command = {KROMBLIX_RUN_DIR "/kromblix"};
         command.insert(command.end(), bad.begin(), bad.end());
         r = run_program(command, dir.path);
@@ -106,7 +113,8 @@ TEST_F(Startup, FindsItsDataFromAnyDirectory) {
     EXPECT_EQ(r.out.find("Mix_LoadMUS"), std::string::npos) << r.out;
 
     r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere,
-                    {"KROMBLIX_DATA=" + dir.path.string(), "KROMBLIX_RECORD=session.txt"}, 1500, elsewhere / "session.txt");
+                    {"KROMBLIX_DATA=" + dir.path.string(), "KROMBLIX_RECORD=session.txt"}, 1500,
+                    elsewhere / "session.txt");
     EXPECT_EQ(r.status, 128 + SIGTERM) << r.out << r.err;
     EXPECT_TRUE(fs::exists(elsewhere / "session.txt"));
     EXPECT_FALSE(fs::exists(dir.path / "session.txt"));
@@ -119,7 +127,8 @@ TEST_F(Startup, FindsItsDataFromAnyDirectory) {
     r = run_program({KROMBLIX_RUN_DIR "/kromblix"}, elsewhere, {"KROMBLIX_DATA=" + (dir.path / "none").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Unable to use the data directory \"" + (dir.path / "none").string() + "\""),
-              std::string::npos) << r.err;
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(Startup, EndsOnAStopSignalAndWithoutADisplay) {
@@ -136,22 +145,16 @@ TEST_F(Startup, EndsOnAStopSignalAndWithoutADisplay) {
 
 TEST_F(Startup, LyingBitmapsAreRefusedAtOnceAndHonestHugeOnesStayBounded) {
     // Cut inside its info header, claiming 196 by 1179777 pixels: refused before SDL reads it.
-    std::string cut = slurp(dir.path / "player.bmp").substr(0, 38);
-    cut[22] = '\x81', cut[23] = '\x00', cut[24] = '\x12', cut[25] = '\x00';
-    std::ofstream(dir.path / "player.bmp", std::ios::binary) << cut;
+    const std::vector<std::uint8_t> lying = bmp_file(196, 1179777, 4, 0, 0);
+    write_bytes(dir.path / "player.bmp", {lying.begin(), lying.begin() + 38});
     Outcome r = run();
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Unable to load bitmap \"player.bmp\": its header is cut short (38 bytes)\n");
 
     // The largest bitmaps the game takes, four of them: the game runs, in about 64 MB more.
     const Outcome shipped = run({}, 1000);
-    std::string big = slurp(KROMBLIX_RUN_DIR "/title.bmp").substr(0, 54);
-    const std::uint32_t w = 2048, h = 1024, bytes = 4 * w * h;
-    std::memcpy(&big[18], &w, 4), std::memcpy(&big[22], &h, 4), std::memcpy(&big[34], &bytes, 4);
-    big[28] = 32;
-    big.resize(54 + bytes, '\x40');
-    for (const char* name : {"player.bmp", "pot5.bmp", "title.bmp", "font.bmp"})
-        std::ofstream(dir.path / name, std::ios::binary) << big;
+    const std::vector<std::uint8_t> big = bmp_file(2048, 1024, 32, 0, 4 * 2048 * 1024);
+    for (const char* name : {"player.bmp", "pot5.bmp", "title.bmp", "font.bmp"}) write_bytes(dir.path / name, big);
     r = run({}, 1000);
     EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
 #if !defined(__SANITIZE_ADDRESS__)  // AddressSanitizer holds freed memory back in quarantine

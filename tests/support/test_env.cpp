@@ -3,6 +3,7 @@
 #include "render/font.h"
 #include "render/scenes.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/resource.h>
 
 namespace test_env {
 
@@ -19,11 +19,9 @@ std::uint32_t now_ms = 0;
 std::uint64_t slept_ms = 0;
 std::vector<SoundStart> sounds;
 std::vector<FrameKind> frames;
-std::vector<int> themes;
 int roll = -1;
 int rand_calls = 0;
 std::deque<SDL_Event> events;
-void (*on_frame)(FrameKind) = nullptr;
 
 namespace {
 
@@ -46,9 +44,7 @@ void GameTest::SetUp() {
     now_ms = 0, slept_ms = 0;
     sounds.clear();
     frames.clear();
-    themes.clear();
     events.clear();
-    on_frame = nullptr;
     PlatformHooks hooks;
     hooks.ticks = [] { return now_ms; };
     hooks.delay = [](std::uint32_t ms) { now_ms += ms, slept_ms += ms; };
@@ -59,12 +55,9 @@ void GameTest::SetUp() {
         events.pop_front();
         return event->type != SDL_NOEVENT ? 1 : 0;
     };
-    hooks.frame_shown = [](FrameKind kind) {
-        frames.push_back(kind);
-        if (on_frame) on_frame(kind);
-    };
+    hooks.frame_shown = [](FrameKind kind) { frames.push_back(kind); };
     music_on = false;
-    hooks.music_play = [](int theme) { themes.push_back(theme), music_on = true; };
+    hooks.music_play = [](int) { music_on = true; };
     hooks.music_playing = [] { return music_on ? 1 : 0; };
     hooks.music_halt = [] { music_on = false; };
     hooks.present = [](SDL_Surface*) {};
@@ -73,7 +66,7 @@ void GameTest::SetUp() {
     set_platform_hooks(hooks);
     set_presentation(screen_presentation());
 
-    make_screen();
+    gfx.screen = image(SCREEN_W, SCREEN_H);
     gfx.font_image = image(8, 8 * 94);
     for (int k = 0; k < 94; ++k)
         for (int r = 1; r < 7; ++r)
@@ -109,11 +102,6 @@ SDL_Surface* image(int w, int h, std::uint32_t fill) {
 void replace(SDL_Surface*& slot, SDL_Surface* s) {
     if (slot) SDL_FreeSurface(slot);
     slot = s;
-}
-
-SDL_Surface* make_screen() {
-    replace(gfx.screen, image(SCREEN_W, SCREEN_H));
-    return gfx.screen;
 }
 
 GuardedScreen::GuardedScreen() {

@@ -38,19 +38,14 @@ extern std::uint32_t now_ms;            // the virtual clock: only plat_delay mo
 extern std::uint64_t slept_ms;          // every sleep since the reset
 extern std::vector<SoundStart> sounds;  // every sound started since the reset, in order
 extern std::vector<FrameKind> frames;   // every frame shown since the reset, in order
-extern std::vector<int> themes;         // every music theme started since the reset, in order
 // What plat_poll_event hands out, front first; an SDL_NOEVENT entry is one empty poll.
 extern std::deque<SDL_Event> events;
-// Called at every frame shown, once it is recorded; none after a reset.
-extern void (*on_frame)(FrameKind kind);
 
 // ---- pictures ----
 // A 32-bit software surface in the screen's 0x00RRGGBB layout.
 SDL_Surface* image(int w, int h, std::uint32_t fill = 0);
 // Puts a bitmap in one of game's slots, freeing what it held.
 void replace(SDL_Surface*& slot, SDL_Surface* s);
-// An ordinary 800 by 700 screen in gfx.screen (GameTest makes one).
-SDL_Surface* make_screen();
 inline std::uint32_t& px(SDL_Surface* s, int x, int y) { return *pixel_at(s, x, y); }
 inline std::uint32_t& scr(int x, int y) { return px(gfx.screen, x, y); }
 inline void fill_screen(std::uint32_t colour) { fill_rect(0, 0, SCREEN_W - 1, SCREEN_H - 1, colour); }
