@@ -71,8 +71,15 @@ for m in proc sys dev dev/pts; do
 done
 mount -t tmpfs -o mode=1777 tmpfs "$copy/dev/shm" && mounted+=("$copy/dev/shm")
 
+# The certificate authorities this host's administrator added (a proxy that inspects TLS, say)
+# are the network's, not the machine's: the copy trusts them too, for npm, as the host does.
+local_ca=()
+if compgen -G '/usr/local/share/ca-certificates/*.crt' >/dev/null; then
+  cat /usr/local/share/ca-certificates/*.crt >"$copy/etc/kromblix-network-ca.pem"
+  local_ca=(NODE_EXTRA_CA_CERTS=/etc/kromblix-network-ca.pem)
+fi
 run_in_root() { chroot "$copy" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  LANG=C.UTF-8 "$@"; }
+  LANG=C.UTF-8 "${local_ca[@]}" "$@"; }
 
 if [ "$as_user" -eq 1 ]; then
   echo "== Adding the user player, with sudo"
