@@ -12,18 +12,15 @@ using test_env::Rows;
 
 // Twenty rows of 25 cells: a wall ring around dirt, one start and three diamonds.
 Rows good_rows() {
-    Rows rows(20, std::string(25, '_'));
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 25; ++x)
-            if (x == 0 || y == 0 || x == 24 || y == 19) rows[y][x] = '#';
+    Rows rows = test_env::blank(true, '_');
     rows[1][1] = 'S';
     rows[5][5] = rows[6][7] = rows[18][23] = '*';
     return rows;
 }
 
-std::string text_of(const Rows& rows, const char* eol = "\n") {
+std::string text_of(const Rows& rows) {
     std::string text;
-    for (const std::string& row : rows) text += row + eol;
+    for (const std::string& row : rows) text += row + "\n";
     return text;
 }
 
@@ -42,11 +39,7 @@ struct Broken {
 TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
     const std::vector<Broken> cases = {
         {"ring",
-         [](Rows& r) {
-             r[0][5] = '.';
-             r[7][24] = '_';
-             r[19][0] = 'o';
-         },
+         [](Rows& r) { r[0][5] = '.', r[7][24] = '_', r[19][0] = 'o'; },
          {"cave.txt:1:6: error: cell (5, 0) is '.': the outer ring must be wall '#'",
           "cave.txt:8:25: error: cell (24, 7) is '_'", "cave.txt:20:1: error: cell (0, 19) is 'o'",
           "cave.txt: 3 diamonds, 3 errors"}},
@@ -57,10 +50,7 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
         {"no start", [](Rows& r) { r[1][1] = '_'; }, {"cave.txt: error: no start cell 'S'"}},
         // The loader keeps the last start of a column-by-column scan: (9, 14).
         {"three starts",
-         [](Rows& r) {
-             r[1][1] = '_';
-             r[2][9] = r[14][9] = r[16][3] = 'S';
-         },
+         [](Rows& r) { r[1][1] = '_', r[2][9] = r[14][9] = r[16][3] = 'S'; },
          {"cave.txt:3:10: error: start cell 3 of 3 at cell (9, 2): the game ignores it",
           "cave.txt:15:10: error: start cell 3 of 3 at cell (9, 14): the game starts here",
           "cave.txt:17:4: error: start cell 3 of 3 at cell (3, 16): the game ignores it"}},
@@ -71,15 +61,8 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
         {"501 cells", [](Rows& r) { r.push_back("#"); }, {"cave.txt:21:1: error: more than 500 cells"}},
         {"codes",
          [](Rows& r) {
-             r[2][3] = 'x';
-             r[4][4] = 'H';
-             r[6][2] = '7';
-             r[9][9] = '0';
-             r[10][10] = static_cast<char>(0xFF);
-             r[12][12] = '@';
-             r[12][13] = '%';
-             r[13][12] = 'a';
-             r[13][13] = 'E';  // these are fine
+             r[2][3] = 'x', r[4][4] = 'H', r[6][2] = '7', r[9][9] = '0', r[10][10] = '\xFF';
+             r[12][12] = '@', r[12][13] = '%', r[13][12] = 'a', r[13][13] = 'E';  // these four are fine
          },
          {"cave.txt:3:4: error: cell (3, 2) is 'x', a code no rule knows",
           "cave.txt:5:5: error: cell (4, 4) is the player's mark 'H'",
@@ -88,10 +71,7 @@ TEST(CaveCheck, FindingsNameTheirLineAndColumn) {
           "cave.txt:11:11: error: cell (10, 10) is byte 0xFF, a code no rule knows", "cave.txt: 3 diamonds, 5 errors"}},
         // 24 cells on one line and 26 on the next: 500 cells, but the rows between are shifted.
         {"line lengths",
-         [](Rows& r) {
-             r[5].pop_back();
-             r[6].insert(r[6].begin() + 1, '_');
-         },
+         [](Rows& r) { r[5].pop_back(), r[6].insert(r[6].begin() + 1, '_'); },
          {"cave.txt:6: warning: line holds 24 cells, not 25", "cave.txt:7: warning: line holds 26 cells, not 25"}},
         {"no diamonds", [](Rows& r) { r[5][5] = r[6][7] = r[18][23] = '_'; }, {"cave.txt: warning: no diamonds"}, true},
     };
