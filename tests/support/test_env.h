@@ -60,8 +60,8 @@ struct GuardedScreen {
 
 // A BMP file of w by h pixels (h below 0: its rows stored top-down) at `bits` a pixel: a 40-byte
 // header (12 bytes for info 12; after it the 16-bit masks for compression 3), a palette of 2^bits
-// entries up to 8 bits, then the rows, every pixel a colour or palette index of its own, each row
-// padded to 4 bytes; or, with `data` given, that many bytes of zero pixels instead.
+// entries up to 8 bits, then the rows, each padded to 4 bytes (at 8 bits and more, neighbouring
+// pixels differ; below, they are zero); or, with `data` given, that many bytes of zeros instead.
 std::vector<std::uint8_t> bmp_file(int w, int h, int bits, std::uint32_t compression = 0, std::size_t data = SIZE_MAX,
                                    std::uint32_t info = 40);
 
