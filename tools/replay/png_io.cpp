@@ -10,10 +10,7 @@ std::uint32_t channel(std::uint32_t pixel, std::uint32_t mask, std::uint8_t shif
     return ((pixel & mask) >> shift) << loss;
 }
 
-}  // namespace
-
-bool png_available() { return true; }
-
+// The image of a surface's pixels, read through its pixel format.
 Image image_of(const SDL_Surface* surface) {
     Image image;
     image.width = surface->w;
@@ -38,6 +35,10 @@ Image image_of(const SDL_Surface* surface) {
     }
     return image;
 }
+
+}  // namespace
+
+bool png_available() { return true; }
 
 bool write_png(const std::string& path, const Image& image, std::string& error) {
     std::vector<std::uint8_t> rgb(image.pixels.size() * 3);

@@ -22,7 +22,5 @@ bool write_png(const std::string& path, const SDL_Surface* surface, std::string&
 bool write_png(const std::string& path, const Image& image, std::string& error);
 // Reads any PNG libpng reads, as 0x00RRGGBB pixels (alpha is dropped).
 bool read_png(const std::string& path, Image& image, std::string& error);
-// The image of a surface's pixels.
-Image image_of(const SDL_Surface* surface);
 
 }  // namespace replay

@@ -12,18 +12,6 @@ constexpr const char* NO_PNG = "this build of kromblix-replay cannot write or re
 
 bool png_available() { return false; }
 
-Image image_of(const SDL_Surface* surface) {
-    Image image;
-    image.width = surface->w;
-    image.height = surface->h;
-    for (int y = 0; y < surface->h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
-                                                                 y * surface->pitch);
-        image.pixels.insert(image.pixels.end(), row, row + surface->w);
-    }
-    return image;
-}
-
 bool write_png(const std::string& path, const Image& /*image*/, std::string& error) {
     error = path + ": " + NO_PNG;
     return false;
