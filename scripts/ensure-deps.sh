@@ -18,6 +18,7 @@ packages=(
 #   (CPack reads ELF files with file and computes the dependencies with dpkg-shlibdeps).
 # --with-fuzz: clang with libFuzzer and its sanitizers, for the fuzz targets (HACKING.md).
 # --with-web: the web build and its tests: emscripten, node and chromium.
+# --with-include-check: clang-tidy, whose include cleaner scripts/include-check.sh runs.
 for option in "$@"; do
   case "$option" in
     --with-window-tools)
@@ -25,7 +26,8 @@ for option in "$@"; do
         file dpkg-dev lintian desktop-file-utils appstream) ;;
     --with-fuzz) packages+=(clang libclang-rt-dev) ;;
     --with-web) packages+=(emscripten nodejs chromium) ;;
-    *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz] [--with-web]" >&2; exit 2 ;;
+    --with-include-check) packages+=(clang-tidy) ;;
+    *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz] [--with-web] [--with-include-check]" >&2; exit 2 ;;
   esac
 done
 

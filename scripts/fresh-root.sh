@@ -1,28 +1,39 @@
 #!/usr/bin/env bash
-# Proves that the README commands work on a fresh machine: a minimal Debian 12 root
-# (debootstrap --variant=minbase bookworm), made once and cached, is copied, this checkout is
-# cloned into the copy and a command runs there through chroot, as root or as a normal user
-# who may use sudo. Needs root, debootstrap and git on the host, and the network for apt.
+# Proves that the README commands work on a fresh machine: a minimal Debian root of the release
+# asked for (debootstrap --variant=minbase trixie or bookworm), made once and cached, is copied,
+# this checkout is cloned into the copy and a command runs there through chroot, as root or as a
+# normal user who may use sudo. Needs root, git and the network for apt; installs debootstrap
+# when it is missing.
 #
-#   sudo scripts/fresh-root.sh [--user] [--keep] [COMMAND...]
+#   sudo scripts/fresh-root.sh [--release trixie|bookworm] [--user] [--keep] [COMMAND...]
 #
-# COMMAND (default: ./test) runs with bash in the clone. --user runs it as the user "player",
-# whom the copy gives sudo without a password (sudo itself is installed into the copy first, as
-# on a desktop machine). --keep leaves the copy in place and prints where it is.
-# The clone holds the checkout's committed state (HEAD), not uncommitted changes.
+# --release: Debian 13 (trixie, the default) or Debian 12 (bookworm). COMMAND (default: ./test)
+# runs with bash in the clone. --user runs it as the user "player", whom the copy gives sudo
+# without a password (sudo itself is installed into the copy first, as on a desktop machine).
+# --keep leaves the copy in place and prints where it is. The clone holds the checkout's
+# committed state (HEAD), not uncommitted changes; the commit, the release and the time taken
+# are printed at the end.
 #
 # --make-root only makes the cached root.
-# Environment: KROMBLIX_FRESH_ROOT, the cached root (default /var/tmp/kromblix-bookworm-minbase;
-# delete it to make a new one); KROMBLIX_MIRROR, the Debian mirror for debootstrap (default:
-# debootstrap's own).
+# Environment: KROMBLIX_ROOTS, the directory of the cached roots (kromblix-RELEASE-minbase;
+# delete one to make it anew) and of the copies (default /var/tmp); KROMBLIX_MIRROR, the Debian
+# mirror for debootstrap (default: debootstrap's own).
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-base=${KROMBLIX_FRESH_ROOT:-/var/tmp/kromblix-bookworm-minbase}
+roots=${KROMBLIX_ROOTS:-/var/tmp}
+release=trixie
 as_user=0
 keep=0
 while [ $# -gt 0 ]; do
   case "$1" in
+    --release)
+      release=${2:-}
+      case "$release" in
+        trixie | bookworm) ;;
+        *) echo "fresh-root.sh: --release takes trixie (Debian 13) or bookworm (Debian 12)" >&2; exit 2 ;;
+      esac
+      shift 2 ;;
     --user) as_user=1; shift ;;
     --keep) keep=1; shift ;;
     --make-root) make_only=1; shift ;;
@@ -40,15 +51,22 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 2
 fi
 
+base=$roots/kromblix-$release-minbase
 if [ ! -x "$base/bin/bash" ]; then
-  echo "== Making the minimal Debian 12 root in $base (once)"
+  echo "== Making the minimal Debian $release root in $base (once)"
+  if ! command -v debootstrap >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
+  fi
+  mkdir -p "$roots"
   rm -rf "$base.partial"
-  debootstrap --variant=minbase bookworm "$base.partial" ${KROMBLIX_MIRROR:+"$KROMBLIX_MIRROR"}
+  debootstrap --variant=minbase "$release" "$base.partial" ${KROMBLIX_MIRROR:+"$KROMBLIX_MIRROR"}
   mv "$base.partial" "$base"
 fi
 [ "${make_only:-0}" -eq 0 ] || exit 0
 
-copy=$(mktemp -d /var/tmp/kromblix-fresh.XXXXXX)
+commit=$(git -C "$top" rev-parse --short HEAD)
+copy=$(mktemp -d "$roots/kromblix-fresh-$release.XXXXXX")
 mounted=()
 cleanup() {
   local i
@@ -108,5 +126,6 @@ else
 fi
 status=$?
 set -e
-echo "== Status $status after $(( $(date +%s) - start )) s"
+echo "== Status $status after $(( $(date +%s) - start )) s: $command_line on Debian $(cat "$copy/etc/debian_version")" \
+  "($release), as $([ "$as_user" -eq 1 ] && echo "player through sudo" || echo root), commit $commit"
 exit "$status"
