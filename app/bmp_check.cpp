@@ -1,7 +1,9 @@
 #include "app/bmp_check.h"
 
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
+#include <span>
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include "platform/volume.h"
 #include "platform/window_scale.h"
 #include "render/canvas.h"
-#include "sim/game_state.h"
 
 bool handle_comfort_key(const SDL_Event& event) {
     if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return false;

@@ -8,10 +8,11 @@
 #include "platform/event_recorder.h"
 #include "platform/gamepad.h"
 #include "platform/platform.h"
-#include "platform/window_scale.h"
 #include "platform/stop.h"
+#include "platform/window_scale.h"
 #include "render/canvas.h"
 #include "render/scenes.h"
+#include "sim/presentation.h"
 
 #include <SDL.h>
 

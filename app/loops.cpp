@@ -19,6 +19,7 @@
 #include "sim/sim_step.h"
 
 #include <SDL.h>
+#include <cstdint>
 
 namespace {
 

@@ -1,4 +1,6 @@
 #include "app/pacing.h"
+#include <cstdint>
+#include <optional>
 
 #include "platform/platform.h"
 #include "sim/game_state.h"

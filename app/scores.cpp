@@ -1,16 +1,18 @@
 #include "app/scores.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string>
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "app/text_width.h"
+#include <cstddef>
 
 #include "render/canvas.h"
 

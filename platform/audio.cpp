@@ -3,8 +3,10 @@
 #include "platform/audio.h"
 
 #include "platform/audio_data.h"
+#include "platform/platform.h"
 
 #include <array>
+#include <cstddef>
 
 namespace {
 

@@ -1,6 +1,10 @@
 #include "platform/bmp_decode.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
 
 namespace {
 

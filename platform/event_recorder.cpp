@@ -3,12 +3,14 @@
 #include "platform/gamepad.h"
 #include "platform/platform.h"
 
+#include <unistd.h>
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
+#include <string_view>
 
 namespace {
 

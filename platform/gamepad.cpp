@@ -3,6 +3,7 @@
 #include "platform/media.h"
 
 #include <array>
+#include <cstddef>
 
 namespace {
 

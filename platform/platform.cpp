@@ -1,13 +1,14 @@
 #include "platform/platform.h"
 
 #include "platform/gamepad.h"
-#include "platform/stop.h"
 #include "platform/glibc_rand.h"
 #include "platform/media.h"
+#include "platform/stop.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 

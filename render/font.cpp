@@ -1,10 +1,10 @@
 #include "render/font.h"
 
 #include "render/canvas.h"
-#include "sim/game_state.h"
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace {
 

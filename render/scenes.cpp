@@ -1,10 +1,12 @@
 #include "render/scenes.h"
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/cave_draw.h"
 #include "render/effects.h"
 #include "render/font.h"
+#include "sim/presentation.h"
 
 namespace {
 

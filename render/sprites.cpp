@@ -4,6 +4,7 @@
 #include "sim/game_state.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 

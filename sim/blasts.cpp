@@ -1,4 +1,5 @@
 #include "sim/blasts.h"
+#include <cstdint>
 
 #include "sim/game_state.h"
 

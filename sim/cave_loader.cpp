@@ -3,12 +3,13 @@
 #include "platform/platform.h"
 #include "sim/game_state.h"
 
-#include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "sim/creatures.h"
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "sim/blasts.h"

@@ -1,4 +1,6 @@
 #include "sim/game_state.h"
+#include <cstddef>
+#include <cstdint>
 
 GameState game;
 

@@ -1,4 +1,5 @@
 #include "sim/gravity.h"
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "sim/game_state.h"

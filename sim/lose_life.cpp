@@ -1,4 +1,5 @@
 #include "sim/lose_life.h"
+#include <cstdint>
 
 #include "platform/platform.h"
 #include "sim/blasts.h"

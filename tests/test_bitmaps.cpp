@@ -2,7 +2,10 @@
 #include "app/bmp_check.h"
 #include "tests/support/test_env.h"
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 using namespace test_env;
 

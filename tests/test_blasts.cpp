@@ -1,6 +1,7 @@
 // Explosions: which cells a blast takes, the player flag, and the ageing of blast stages.
 #include "sim/blasts.h"
 
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
 using namespace test_env;

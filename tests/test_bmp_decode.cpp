@@ -2,6 +2,12 @@
 // SDL loads it and converts it to the screen's format (the generated bitmaps and small pictures
 // of each depth, both row orders, rows with padding), and broken files are refused, not read
 // past their end.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
 #include "platform/bmp_decode.h"
 #include "tests/support/test_env.h"
 

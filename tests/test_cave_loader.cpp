@@ -2,9 +2,16 @@
 // files and the reset of one attempt. (A missing cave after the last is played by the cave
 // solutions, a missing first cave is a start-up message: test_startup.cpp.)
 #include "sim/cave_loader.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <fstream>
+#include <ios>
+#include <string>
+#include <tuple>
+#include <utility>
 
 using namespace test_env;
 using Loader = SimTest;

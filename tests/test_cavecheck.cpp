@@ -1,9 +1,13 @@
 // The cave checker: what it finds in broken caves, where it says they are, and its exit status.
-#include "tests/support/test_env.h"
 #include "sim/cave_check.h"
+#include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The player's comforts beside the designed game: gamepads as keys, the window scale, the music
 // volume and a theme change without a click, the paused screen, the best-score table.
+#include "platform/platform.h"
+#include "render/canvas.h"
 #include "tests/support/test_env.h"
 
 #include "app/scores.h"

@@ -1,9 +1,13 @@
 // The creature pass: growths under a scripted rand() sequence, the transformations, crushing,
 // touching the player, and open caves. (Enemy moves, the column cursor they carry and the coin
 // columns are pinned by the replays' digests: test_digests.cpp.)
+#include <string>
+#include <tuple>
+#include <vector>
+#include "platform/platform.h"
 #include "sim/creatures.h"
 
-#include "sim/blasts.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
 using namespace test_env;

@@ -11,11 +11,15 @@
 #include <sys/wait.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <numeric>
-#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 using namespace test_env;
 

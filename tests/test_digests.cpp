@@ -6,8 +6,15 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <future>
+#include <string>
+#include <vector>
 
 using namespace test_env;
 

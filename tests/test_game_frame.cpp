@@ -1,10 +1,14 @@
 // The game frame's pacing when ticks come late or a step kills, and the title's event table.
 // (A frame and a step every 100 ms, the keys and ESC are pinned by the replays' digests.)
 #include "app/loops.h"
+#include "platform/platform.h"
 #include "sim/cave_loader.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <tuple>
 
 using namespace test_env;
 

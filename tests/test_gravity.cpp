@@ -1,5 +1,6 @@
 // Falling and rolling of rocks and diamonds at the edges of an open cave. (Falls, rolls, the
 // scan order and the rock pass before the diamond pass are pinned by the replays' digests.)
+#include "sim/game_state.h"
 #include "sim/gravity.h"
 
 #include "tests/support/test_env.h"

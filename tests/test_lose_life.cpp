@@ -1,6 +1,13 @@
 // Losing a life without a screen, with no lives left, and twice in the step of the last life.
 // (The death animation, the restart and the game-over screen of an ordinary death are pinned by
 // the replays' digests: test_digests.cpp.)
+#include <cstdint>
+#include <tuple>
+#include <utility>
+#include <vector>
+#include "platform/platform.h"
+#include "render/canvas.h"
+#include "sim/game_state.h"
 #include "sim/lose_life.h"
 
 #include "sim/presentation.h"

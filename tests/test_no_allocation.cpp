@@ -8,17 +8,22 @@
 // runtime libraries the game calls (fopen, std::string). Theirs are reported, not failed. Under
 // AddressSanitizer, which owns malloc, only operator new is counted.
 #include "app/game_main.h"
+#include "platform/platform.h"
 #include "tests/support/test_env.h"
 #include "tools/replay/replay_file.h"
 
 #include <dlfcn.h>
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KROMBLIX_COUNT_MALLOC 0

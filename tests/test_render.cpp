@@ -3,6 +3,12 @@
 // strips; sprites and the title picture are read at their row widths whatever the pitch; status
 // bands past cave 4. (Colours, texts, cells, rand() draws, effects and timing are pinned by
 // test_digests.cpp and the golden pictures.)
+#include <cstddef>
+#include <cstdint>
+#include <tuple>
+#include <utility>
+#include "render/canvas.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
 #include "app/title.h"

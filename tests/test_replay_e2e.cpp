@@ -5,8 +5,15 @@
 #include "tools/replay/png_io.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 using namespace test_env;
 

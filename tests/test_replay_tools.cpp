@@ -1,6 +1,8 @@
 // The pieces of the replay runner and the recorder: reading replays, the event lines the game
 // records, choosing screenshots, the frame record's grid rows and PNG files.
 #include "platform/event_recorder.h"
+#include "platform/platform.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/png_io.h"
@@ -9,7 +11,11 @@
 
 #include <sys/resource.h>
 #include <csignal>
+#include <cstdint>
 #include <fstream>
+#include <string>
+#include <tuple>
+#include <utility>
 
 using namespace test_env;
 using replay::EventKind;

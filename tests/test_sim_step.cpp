@@ -1,6 +1,9 @@
 // One simulation step: key priority, the push, open cave edges, the remaining seconds and the
 // cave-complete rule. (Taking diamonds, the gravity order, the push draw, the crush rule and a
 // blast on the player are pinned by the replays' digests.)
+#include <tuple>
+#include <utility>
+#include "sim/game_state.h"
 #include "sim/sim_step.h"
 
 #include "tests/support/test_env.h"

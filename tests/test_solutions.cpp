@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>

@@ -3,7 +3,12 @@
 #include "tests/support/test_env.h"
 
 #include <csignal>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <ios>
+#include <string>
+#include <vector>
 
 using namespace test_env;
 

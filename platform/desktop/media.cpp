@@ -3,11 +3,14 @@
 
 #include "platform/audio.h"
 #include "platform/audio_data.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <span>
 
 // ---- start-up, the screen and bitmaps ----
 

@@ -1,7 +1,11 @@
 #include "tests/support/test_env.h"
 
+#include "platform/platform.h"
+#include "render/canvas.h"
 #include "render/font.h"
 #include "render/scenes.h"
+#include "sim/game_state.h"
+#include "sim/presentation.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -9,9 +13,18 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <ios>
 #include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace test_env {
 

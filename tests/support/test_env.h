@@ -7,7 +7,7 @@
 // The platform before the game record: FrameKind::cave would otherwise trip -Wshadow.
 #include "platform/platform.h"
 #include "render/canvas.h"
-#include "sim/game_state.h"
+#include "sim/game_state.h"  // IWYU pragma: keep (every suite uses the game record)
 
 #include <SDL.h>
 

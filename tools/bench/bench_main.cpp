@@ -9,6 +9,7 @@
 #include "render/cave_draw.h"
 #include "render/scenes.h"
 #include "sim/game_state.h"
+#include "sim/presentation.h"
 #include "sim/sim_step.h"
 
 #include <benchmark/benchmark.h>

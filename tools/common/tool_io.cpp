@@ -1,8 +1,11 @@
 #include "tools/common/tool_io.h"
 
-#include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace tool_io {
 

@@ -3,8 +3,12 @@
 #include "tools/makedata/image.h"
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
+#include <ios>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace makedata {
 

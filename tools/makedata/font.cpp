@@ -6,6 +6,12 @@
 #include "tools/makedata/font.h"
 
 #include <ft2build.h>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+#include "tools/makedata/image.h"
 #include FT_FREETYPE_H
 
 #include <algorithm>

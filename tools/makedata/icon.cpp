@@ -1,14 +1,17 @@
 // The game's icon: a diamond on dirt, the two tiles of the cave a player looks for first, made
 // from the tile art and enlarged pixel for pixel. The window shows it (icon.bmp, with the game's
 // data); the desktop menu shows the PNG files at 32, 64, 128 and 256 pixels.
-#include "tools/makedata/makedata.h"
+#include "tools/makedata/image.h"
 #include "tools/makedata/sprites.h"
 
 #include <png.h>
 
+#include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace makedata {
 

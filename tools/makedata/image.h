@@ -2,6 +2,7 @@
 // layout the game gets after converting a loaded bitmap to its screen format.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

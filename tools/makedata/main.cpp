@@ -7,6 +7,10 @@
 // The output depends only on the art files, the two DejaVu faces and this program, never on the
 // time, the environment or earlier runs.
 #include "platform/audio.h"
+#include "platform/platform.h"
+#include "tools/makedata/audio.h"
+#include "tools/makedata/font.h"
+#include "tools/makedata/image.h"
 #include "tools/makedata/makedata.h"
 #include "tools/makedata/sprites.h"
 
@@ -20,7 +24,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #ifndef KROMBLIX_ART_DIR

@@ -2,11 +2,16 @@
 // deterministic; the serial number is the only value that would otherwise be chosen at random.
 #include "tools/makedata/audio.h"
 
+#include <ogg/ogg.h>
+#include <vorbis/codec.h>
 #include <vorbis/vorbisenc.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <fstream>
+#include <ios>
 #include <stdexcept>
+#include <string>
 
 namespace makedata {
 

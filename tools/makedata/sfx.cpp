@@ -1,10 +1,12 @@
 // The four sound effects. Each is built from a few layers and normalized; all end in silence.
+#include "tools/makedata/audio.h"
 #include "tools/makedata/makedata.h"
 #include "tools/makedata/noise.h"
 #include "tools/makedata/synth.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace makedata {
 

@@ -2,9 +2,14 @@
 // character maps to one colour word; `clear` is the sheet's transparent white.
 #include "tools/makedata/sprites.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
+#include <string>
+#include "tools/makedata/image.h"
 
 namespace makedata {
 

@@ -3,6 +3,7 @@
 
 #include "tools/makedata/image.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 

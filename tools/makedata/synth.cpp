@@ -4,10 +4,13 @@
 // of the same score gives the same samples.
 #include "tools/makedata/synth.h"
 
+#include "tools/makedata/audio.h"
 #include "tools/makedata/noise.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace makedata::synth {

@@ -5,7 +5,7 @@
 
 #include "tools/makedata/audio.h"
 
-#include <cstdint>
+#include <cstddef>
 #include <vector>
 
 namespace makedata::synth {

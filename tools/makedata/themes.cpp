@@ -6,12 +6,15 @@
 // bar ring on into the first, and the effects are warmed up on the loop's end for the same
 // reason. Each theme leaves its last steps free of new notes, and the very first and last
 // samples are faded to zero, so the file starts and ends in near silence.
+#include "tools/makedata/audio.h"
 #include "tools/makedata/makedata.h"
 #include "tools/makedata/noise.h"
 #include "tools/makedata/synth.h"
 
 #include <cctype>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <sstream>
 #include <stdexcept>
 #include <string>

@@ -1,11 +1,17 @@
 // The title picture: a crystal cave seen from inside, with the game's name in big glowing
 // letters across the upper half. The middle and lower middle stay calm and dark because the
 // menu text and the drifting squares are drawn over them.
+#include "tools/makedata/font.h"
+#include "tools/makedata/image.h"
 #include "tools/makedata/makedata.h"
 #include "tools/makedata/noise.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace makedata {
 

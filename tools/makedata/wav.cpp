@@ -2,9 +2,13 @@
 #include "tools/makedata/audio.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <ios>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace makedata {
 

@@ -1,6 +1,14 @@
 #include "tools/replay/frame_record.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include "platform/audio.h"
+#include "platform/platform.h"
+#include "sim/game_state.h"
 
 namespace replay {
 

@@ -2,7 +2,6 @@
 // docs/replays.md describes the format.
 #pragma once
 
-#include "platform/audio.h"
 #include "platform/platform.h"
 #include "sim/game_state.h"
 

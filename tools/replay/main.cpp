@@ -18,12 +18,15 @@
 #include <unistd.h>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace {

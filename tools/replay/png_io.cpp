@@ -1,6 +1,10 @@
 #include "tools/replay/png_io.h"
 
 #include <png.h>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 namespace replay {
 

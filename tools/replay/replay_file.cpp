@@ -5,6 +5,11 @@
 #include "tools/replay/numbers.h"
 
 #include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
 
 namespace replay {
 

@@ -1,11 +1,14 @@
 #include "tools/replay/screenshots.h"
 
+#include "platform/platform.h"
 #include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/numbers.h"
 #include "tools/replay/replay_file.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace replay {
 

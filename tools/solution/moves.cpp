@@ -5,6 +5,9 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace solution {
 
