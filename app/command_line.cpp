@@ -21,8 +21,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: kromblix [--help | --version | --scale N]\n"
-    "  --scale N   open the window N times as large (1 to 4; default: the largest that fits)\n";
+    "Usage: kromblix [--help | --version | --scale N | --watch REPLAY]\n"
+    "  --scale N       open the window N times as large (1 to 4; default: the largest that fits)\n"
+    "  --watch REPLAY  play a replay in the window in real time (P pause, F four times as fast, ESC leave)\n";
 
 constexpr const char* HELP =
     "\n"
@@ -55,7 +56,11 @@ bool holds_data(const fs::path& dir) {
     return fs::is_regular_file(dir / "1.m", ec) && fs::is_regular_file(dir / "level0.txt", ec);
 }
 
+std::string watched;
+
 }  // namespace
+
+const std::string& watched_replay() { return watched; }
 
 int handle_command_line(int argc, char** argv, int& scale) {
     scale = 0;
@@ -72,6 +77,16 @@ int handle_command_line(int argc, char** argv, int& scale) {
         const char* option = argv[i];
         const std::string_view arg = option;
         const char* value = nullptr;
+        if (arg == "--watch" || arg.starts_with("--watch=")) {
+            const char* file = arg == "--watch" ? (i + 1 < argc ? argv[++i] : nullptr) : option + 8;
+            if (!file || !*file) {
+                std::fprintf(stderr, "kromblix: --watch needs a replay file\n%s", USAGE);
+                return 2;
+            }
+            std::error_code ec;
+            if (watched.empty()) watched = fs::absolute(file, ec).string();
+            continue;
+        }
         if (arg == "--scale" && i + 1 < argc)
             value = argv[++i];
         else if (arg.starts_with("--scale="))

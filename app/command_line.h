@@ -3,11 +3,16 @@
 
 #include <string>
 
-// Handles --help and --version (printed to the standard output, status 0), --scale N or
+// Handles --help and --version (printed to the standard output, status 0), --watch FILE,
+// --scale N or
 // --scale=N (the window scale, 1 to 4, stored in scale; 0 when not given) and anything else
 // (usage on the standard error stream, status 2). Returns the status to end with, or -1 when
 // the command line asks for the game itself.
 int handle_command_line(int argc, char** argv, int& scale);
+
+// The replay given with --watch FILE (made absolute when the command line is first read, before
+// the game changes into its data directory), or "" when none was.
+const std::string& watched_replay();
 
 // The directory the game reads its data from: KROMBLIX_DATA when set; else the installed data
 // directory (where it lies from the installed executable, compiled in) when it holds the data;

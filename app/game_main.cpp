@@ -8,6 +8,9 @@
 #include "platform/event_recorder.h"
 #include "platform/gamepad.h"
 #include "platform/platform.h"
+#include "platform/replay_file.h"
+#include "platform/text_file.h"
+#include "platform/watch_replay.h"
 #include "platform/window_scale.h"
 #include "platform/stop.h"
 #include "render/canvas.h"
@@ -18,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -29,6 +33,15 @@ constexpr const char* CAPTION = "KROMBLIX v" KROMBLIX_VERSION;
 int game_main(int argc, char** argv) {
     int scale = 0;
     if (const int status = handle_command_line(argc, argv, scale); status >= 0) return status;
+    // --watch REPLAY: the replay drives the game (platform/watch_replay.h); a bad one ends here.
+    replay::Replay watched;
+    if (!watched_replay().empty()) {
+        watched = replay::read_replay_file(watched_replay());
+        if (!watched.error.empty()) {
+            std::fprintf(stderr, "kromblix: %s: %s\n", shown_word(watched_replay()).c_str(), watched.error.c_str());
+            return 2;
+        }
+    }
     install_stop_handlers();
     if (!plat_init()) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", plat_error());
@@ -40,7 +53,13 @@ int game_main(int argc, char** argv) {
     }
     end_if_stopped();
     // KROMBLIX_RECORD=path writes the session as a replay (platform/event_recorder.h).
-    if (const char* record = std::getenv("KROMBLIX_RECORD"); record && *record) start_event_recording(record);
+    if (!watched_replay().empty()) {
+        // Watching is not playing: no best score is read or kept.
+        start_watching(std::move(watched.events));
+        use_scores_file("");
+    } else if (const char* record = std::getenv("KROMBLIX_RECORD"); record && *record) {
+        start_event_recording(record);
+    }
     if (!open_audio()) std::printf("Warning: Couldn't set 44100 Hz 16-bit audio\n- Reason: %s\n", plat_error());
     end_if_stopped();
 
