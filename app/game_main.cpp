@@ -1,6 +1,7 @@
 #include "app/game_main.h"
 
 #include "app/assets.h"
+#include "app/cave_sets.h"
 #include "app/command_line.h"
 #include "app/loops.h"
 #include "app/scores.h"
@@ -34,14 +35,24 @@ int game_main(int argc, char** argv) {
     int scale = 0;
     if (const int status = handle_command_line(argc, argv, scale); status >= 0) return status;
     // --watch REPLAY: the replay drives the game (platform/watch_replay.h); a bad one ends here.
+    // Watching is not playing: no best scores, and the sets the replay runner offers.
+    const bool watching = !watched_replay().empty();
     replay::Replay watched;
-    if (!watched_replay().empty()) {
+    if (watching) {
         watched = replay::read_replay_file(watched_replay());
         if (!watched.error.empty()) {
             std::fprintf(stderr, "kromblix: %s: %s\n", shown_word(watched_replay()).c_str(), watched.error.c_str());
             return 2;
         }
+        use_scores_file("");
     }
+    // The best scores of earlier games (the replay runner chooses its own, or none), and the sets
+    // of caves, every one checked before the window opens (the runner offers its own).
+    if (!scores_file_chosen()) use_scores_file(default_scores_path());
+    if (!cave_sets_offered())
+        if (const int status = offer_cave_sets(caves_option(), watching ? "" : own_sets_beside(scores_file()));
+            status >= 0)
+            return status;
     install_stop_handlers();
     if (!plat_init()) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", plat_error());
@@ -53,10 +64,8 @@ int game_main(int argc, char** argv) {
     }
     end_if_stopped();
     // KROMBLIX_RECORD=path writes the session as a replay (platform/event_recorder.h).
-    if (!watched_replay().empty()) {
-        // Watching is not playing: no best score is read or kept.
+    if (watching) {
         start_watching(std::move(watched.events));
-        use_scores_file("");
     } else if (const char* record = std::getenv("KROMBLIX_RECORD"); record && *record) {
         start_event_recording(record);
     }
@@ -64,8 +73,6 @@ int game_main(int argc, char** argv) {
     end_if_stopped();
 
     open_gamepads();
-    // The best scores of earlier games (the replay runner chooses its own, or none).
-    if (!scores_file_chosen()) use_scores_file(default_scores_path());
 
     prepare_window_scale(scale, SCREEN_W, SCREEN_H);
     // The window's icon, drawn by the data generator from the tile art; none when the file is
