@@ -4,10 +4,16 @@
 #include <string>
 
 // Handles --help and --version (printed to the standard output, status 0), --scale N or
-// --scale=N (the window scale, 1 to 4, stored in scale; 0 when not given) and anything else
+// --scale=N (the window scale, 1 to 4, stored in scale; 0 when not given), --edit FILE or
+// --edit=FILE (the cave editor, edit_file() below) and anything else
 // (usage on the standard error stream, status 2). Returns the status to end with, or -1 when
 // the command line asks for the game itself.
 int handle_command_line(int argc, char** argv, int& scale);
+
+// The cave file `--edit FILE` names, made absolute when the option is first read (before the game
+// changes into its data directory); empty when the game is not to edit a cave.
+const std::string& edit_file();
+void set_edit_file(const std::string& path);
 
 // The directory the game reads its data from: KROMBLIX_DATA when set; else the installed data
 // directory (where it lies from the installed executable, compiled in) when it holds the data;

@@ -24,11 +24,21 @@ namespace {
 // KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
 constexpr const char* CAPTION = "KROMBLIX v" KROMBLIX_VERSION;
 
+EditorEntry editor;
+
 }  // namespace
+
+void install_editor(const EditorEntry& entry) { editor = entry; }
 
 int game_main(int argc, char** argv) {
     int scale = 0;
     if (const int status = handle_command_line(argc, argv, scale); status >= 0) return status;
+    const bool editing = !edit_file().empty();
+    if (editing && (!editor.open || !editor.run)) {
+        std::fprintf(stderr, "kromblix: this build has no cave editor\n");
+        return 2;
+    }
+    if (editing && !editor.open(edit_file().c_str())) return 2;
     install_stop_handlers();
     if (!plat_init()) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", plat_error());
@@ -71,5 +81,5 @@ int game_main(int argc, char** argv) {
 
     if (!plat_music_playing()) plat_music_play(1);
 
-    return run_loops();
+    return editing ? editor.run() : run_loops();
 }
