@@ -1,8 +1,7 @@
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include "platform/event_recorder.h"
-#include "tools/common/tool_io.h"
-#include "tools/replay/numbers.h"
+#include "platform/text_file.h"
 
 #include <cctype>
 
@@ -65,7 +64,7 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
-            return fail(concat({"\"", tool_io::shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
+            return fail(concat({"\"", shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
         if (ms <= MAX_REPLAY_MS && relative) ms += previous;
         if (ms > MAX_REPLAY_MS)
             return fail(concat({"time ", std::to_string(ms), " is too late: a replay ends within 24 hours (",
@@ -83,7 +82,7 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key, &event.mod))
-                return fail(concat({"unknown key \"", tool_io::shown_word(words[2]),
+                return fail(concat({"unknown key \"", shown_word(words[2]),
                                     "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN, "
                                     "and the editor's PAGEUP PAGEDOWN B D F R S T Y Z)"}));
         } else if (same_word(words[1], "focus")) {
@@ -97,17 +96,17 @@ Replay parse_replay(std::string_view text) {
                 return fail("a mouse event is \"TIME mouse move X Y\" or \"TIME mouse down|up X Y BUTTON\"");
             std::uint64_t x = 0, y = 0;
             if (!parse_number(words[3], x) || !parse_number(words[4], y) || x >= REPLAY_MOUSE_W || y >= REPLAY_MOUSE_H)
-                return fail(concat({"\"", tool_io::shown_word(words[3]), " ", tool_io::shown_word(words[4]),
+                return fail(concat({"\"", shown_word(words[3]), " ", shown_word(words[4]),
                                     "\" is not a point of the picture (X 0 to 799, Y 0 to 699)"}));
             event.x = static_cast<int>(x);
             event.y = static_cast<int>(y);
             event.kind = move ? EventKind::mouse_move
                               : same_word(words[2], "down") ? EventKind::mouse_down : EventKind::mouse_up;
             if (press && !replay_button_from_name(words[5], event.button))
-                return fail(concat({"unknown mouse button \"", tool_io::shown_word(words[5]),
+                return fail(concat({"unknown mouse button \"", shown_word(words[5]),
                                     "\" (buttons: LEFT MIDDLE RIGHT WHEELUP WHEELDOWN)"}));
         } else {
-            return fail(concat({"unknown event \"", tool_io::shown_word(words[1]), "\" (down, up, quit, focus or mouse)"}));
+            return fail(concat({"unknown event \"", shown_word(words[1]), "\" (down, up, quit, focus or mouse)"}));
         }
         previous = ms;
         result.events.push_back(event);
@@ -117,7 +116,7 @@ Replay parse_replay(std::string_view text) {
 
 Replay read_replay_file(const std::string& path) {
     std::string text, error;
-    if (!tool_io::read_file(path, text, error)) {
+    if (!read_text_file(path, text, error)) {
         Replay failed;
         failed.error = error;
         return failed;
