@@ -266,24 +266,32 @@ void congrats_frame(int a) {
     if (editor_base_presentation.congrats_frame) editor_base_presentation.congrats_frame(a);
 }
 
-// The game loads caves from the current directory by number, so the cave under test is written
-// as level0.txt into a directory of its own, with no level1.txt: a won cave goes back to itself.
-bool enter_test_directory(std::array<char, 4096>& old_dir, std::array<char, 4096>& test_dir) {
+// The game loads caves by number from its cave directory, so the cave under test is written as
+// level0.txt into a directory of its own, with no level1.txt: a won cave goes back to itself.
+struct TestDirectory {
+    std::array<char, CAVE_DIR_MAX + 1> path{};       // the directory made for the test
+    std::array<char, CAVE_DIR_MAX + 1> old_caves{};  // where the game read caves before
+};
+
+bool enter_test_directory(TestDirectory& test) {
     const char* tmp = std::getenv("TMPDIR");
-    std::snprintf(test_dir.data(), test_dir.size(), "%s/kromblix-test-XXXXXX", tmp && *tmp == '/' ? tmp : "/tmp");
-    if (!::getcwd(old_dir.data(), old_dir.size()) || !::mkdtemp(test_dir.data())) return false;
-    const std::string level = std::string(test_dir.data()) + "/level0.txt";
+    std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/kromblix-test-XXXXXX";
+    if (!::mkdtemp(dir.data())) return false;
     std::string error;
-    if (save_cave_file(level, ed.cave, error) && ::chdir(test_dir.data()) == 0) return true;
-    ::unlink(level.c_str());
-    ::rmdir(test_dir.data());
+    if (dir.size() + 1 < test.path.size() && save_cave_file(dir + "/level0.txt", ed.cave, error) &&
+        set_cave_dir((dir + "/").c_str())) {
+        std::snprintf(test.path.data(), test.path.size(), "%s", dir.c_str());
+        return true;
+    }
+    ::unlink((dir + "/level0.txt").c_str());
+    ::rmdir(dir.c_str());
     return false;
 }
 
-void leave_test_directory(const std::array<char, 4096>& old_dir, const std::array<char, 4096>& test_dir) {
-    [[maybe_unused]] const int back = ::chdir(old_dir.data());
-    ::unlink((std::string(test_dir.data()) + "/level0.txt").c_str());
-    ::rmdir(test_dir.data());
+void leave_test_directory(const TestDirectory& test) {
+    set_cave_dir(test.old_caves.data());
+    ::unlink((std::string(test.path.data()) + "/level0.txt").c_str());
+    ::rmdir(test.path.data());
 }
 
 // Plays the cave from its start with one life; false when the window was closed meanwhile.
@@ -292,8 +300,9 @@ bool test_play() {
         say(WARNED, "no start cell: there is nothing to test");
         return true;
     }
-    std::array<char, 4096> old_dir{}, test_dir{};
-    if (!enter_test_directory(old_dir, test_dir)) {
+    TestDirectory test;
+    std::snprintf(test.old_caves.data(), test.old_caves.size(), "%s", cave_dir());
+    if (!enter_test_directory(test)) {
         say(WARNED, "cannot test: no room for the cave in a temporary directory: %s", std::strerror(errno));
         return true;
     }
@@ -323,7 +332,7 @@ bool test_play() {
     }
 
     set_presentation(editor_base_presentation);
-    leave_test_directory(old_dir, test_dir);
+    leave_test_directory(test);
     game.on_title = 1;
     game.face_dx = game.face_dy = 0;
     if (test_won)

@@ -2,10 +2,11 @@
 // drivers and a virtual millisecond clock that only the game's own sleeps move, driven by a
 // replay of timed key events. Writes a frame record and, on request, screenshots.
 // docs/replays.md describes the replay and record formats.
+#include "app/cave_sets.h"
 #include "app/command_line.h"
 #include "app/game_main.h"
-#include "editor/editor.h"
 #include "app/scores.h"
+#include "editor/editor.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
@@ -48,7 +49,10 @@ constexpr const char* USAGE =
     "                      separated by commas; kinds: title game death game_over congrats paused\n"
     "                      editor\n"
     "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
-    "      --scores FILE   keep the best scores in FILE (default: none are read or kept)\n"
+    "      --scores FILE   keep the best scores in FILE and the caves reached in \"progress\"\n"
+    "                      beside it (default: none are read or kept)\n"
+    "      --caves DIR     play the set of caves in DIR, checked first (default: the caves of\n"
+    "                      the run directory, and its caves/<id>/ sets)\n"
     "      --edit FILE     run the cave editor on FILE instead of the game (kromblix --edit)\n"
     "The exit status is the game's; 2 for a bad command line or replay, 3 for a game that does not\n"
     "end, 4 when the record or a screenshot cannot be written.\n";
@@ -60,6 +64,7 @@ struct Options {
     fs::path shot_dir = ".";
     fs::path scores;  // empty: no best scores
     fs::path edit;    // empty: the game; else the cave the editor opens
+    fs::path caves;   // empty: the run directory's sets
     bool has_until = false;
     std::uint32_t until = 0;
     replay::ShotSelection shots;
@@ -218,6 +223,8 @@ Options parse_options(int argc, char** argv) {
             options.scores = value();
         } else if (arg == "--edit") {
             options.edit = value();
+        } else if (arg == "--caves") {
+            options.caves = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             usage_error(replay::concat({"unknown option ", tool_io::shown_word(arg)}));
         } else if (has_replay) {
@@ -291,8 +298,11 @@ int main(int argc, char** argv) {
     install_editor(editor_entry());
     if (!options.edit.empty()) set_edit_file(fs::absolute(options.edit).string());
 
+    const std::string caves = options.caves.empty() ? std::string() : fs::absolute(options.caves).string();
     fs::current_path(options.dir, ec);
     if (ec) usage_error(replay::concat({"cannot change into \"", options.dir.string(), "\": ", ec.message()}));
+    // The player's own sets are never offered, so every title looks the same for everyone.
+    if (const int refused = offer_cave_sets(caves, ""); refused >= 0) return refused;
     ::setenv("SDL_VIDEODRIVER", "dummy", 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     ::unsetenv("KROMBLIX_RECORD");  // the runner's clock and events, not the recorder's
