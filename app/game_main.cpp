@@ -29,14 +29,28 @@ namespace {
 // KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
 constexpr const char* CAPTION = "KROMBLIX v" KROMBLIX_VERSION;
 
+EditorEntry editor;
+
 }  // namespace
+
+void install_editor(const EditorEntry& entry) { editor = entry; }
 
 int game_main(int argc, char** argv) {
     int scale = 0;
     if (const int status = handle_command_line(argc, argv, scale); status >= 0) return status;
+    const bool editing = !edit_file().empty();
     // --watch REPLAY: the replay drives the game (platform/watch_replay.h); a bad one ends here.
     // Watching is not playing: no best scores, and the sets the replay runner offers.
     const bool watching = !watched_replay().empty();
+    if (editing && watching) {
+        std::fprintf(stderr, "kromblix: --edit and --watch do not go together\n");
+        return 2;
+    }
+    if (editing && (!editor.open || !editor.run)) {
+        std::fprintf(stderr, "kromblix: this build has no cave editor\n");
+        return 2;
+    }
+    if (editing && !editor.open(edit_file().c_str())) return 2;
     replay::Replay watched;
     if (watching) {
         watched = replay::read_replay_file(watched_replay());
@@ -49,7 +63,8 @@ int game_main(int argc, char** argv) {
     // The best scores of earlier games (the replay runner chooses its own, or none), and the sets
     // of caves, every one checked before the window opens (the runner offers its own).
     if (!scores_file_chosen()) use_scores_file(default_scores_path());
-    if (!cave_sets_offered())
+    // (The editor plays only the cave it edits.)
+    if (!editing && !cave_sets_offered())
         if (const int status = offer_cave_sets(caves_option(), watching ? "" : own_sets_beside(scores_file()));
             status >= 0)
             return status;
@@ -97,5 +112,5 @@ int game_main(int argc, char** argv) {
 
     if (!plat_music_playing()) plat_music_play(1);
 
-    return run_loops();
+    return editing ? editor.run() : run_loops();
 }
