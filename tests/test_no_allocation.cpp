@@ -10,7 +10,7 @@
 #include "app/game_main.h"
 #include "platform/platform.h"
 #include "tests/support/test_env.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include <dlfcn.h>
 #include <algorithm>

@@ -3,8 +3,7 @@
 #include "platform/platform.h"
 #include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
-#include "tools/replay/numbers.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include <cstdio>
 #include <string>
