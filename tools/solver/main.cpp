@@ -170,9 +170,10 @@ int main(int argc, char** argv) {
     if (tty) std::fputs("\r\033[K", stderr);
 
     const int sequences = solver::PROOF_SEQUENCES;
+    // The answer is always the last line.
     if (found.moves.empty() || found.won_count == 0) {
+        std::printf("search: %.1f s, %lld routes, peak memory %ld MB\n", found.seconds, found.routes, peak_rss_kb() / 1024);
         std::printf("no route found in %.0f s\n", found.seconds);
-        std::printf("search: %lld routes, peak memory %ld MB\n", found.routes, peak_rss_kb() / 1024);
         return 1;
     }
     const std::string moves_path = options.out + ".moves", replay_path = options.out + ".replay";
