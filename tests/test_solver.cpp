@@ -35,14 +35,14 @@ std::vector<GameState> model_frames(int n) {
     solver::use_frame_model_hooks();
     const std::string cave = cave_text(n);
     solver::Play play{solver::state_after_load(cave), solver::draws_at_start(solver::space_tick(0))};
-    std::vector<GameState> frames;
+    std::vector<GameState> states;
     for (const char move : solution_of(n)) {
         solver::play_frame(play, move);
-        frames.push_back(play.state);
+        states.push_back(play.state);
     }
     set_platform_hooks(saved);
     set_presentation(screen_presentation());
-    return frames;
+    return states;
 }
 
 }  // namespace
@@ -75,13 +75,13 @@ TEST_F(SolverModel, ReadsACaveAsTheLoaderDoes) {
 TEST_F(SolverModel, CountsTheDrawingsDrawsFrameByFrame) {
     int banners = 0;
     for (const int n : {10, 13, 18, 19}) {
-        const std::vector<GameState> frames = model_frames(n);
-        for (std::size_t k = 0; k < frames.size(); ++k) {
-            game = frames[k];
+        const std::vector<GameState> states = model_frames(n);
+        for (std::size_t k = 0; k < states.size(); ++k) {
+            game = states[k];
             game.cave_start_time = 0;
             game.frame_clock = static_cast<std::int32_t>(STEP_MS * k);
             const int drawn = rand_draws([] { draw_cave(); });
-            ASSERT_EQ(drawn, solver::drawing_draws(frames[k], static_cast<int>(k))) << "cave " << n << ", frame " << k;
+            ASSERT_EQ(drawn, solver::drawing_draws(states[k], static_cast<int>(k))) << "cave " << n << ", frame " << k;
             banners += cave_seconds_left() < 1 ? 1 : 0;
         }
     }
