@@ -1,5 +1,7 @@
 #include "app/scores.h"
 
+#include "platform/platform.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -166,7 +168,7 @@ void record_game(int score, int cave) {
         std::snprintf(date.data(), date.size(), "1970-01-01");
     if (!add_score(kept.table, score, cave, date.data())) return;
     update_credit();
-    if (!kept.path.empty()) save_scores(kept.table, kept.path);
+    if (!kept.path.empty() && save_scores(kept.table, kept.path)) plat_files_saved();
 }
 
 const char* title_credit_line() {
