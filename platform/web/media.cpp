@@ -114,7 +114,8 @@ bool take_page_event(SDL_Event* event) {
 }
 
 // The on-screen controls, in the order index.html numbers them.
-constexpr std::array<SDLKey, 7> CONTROL_KEYS{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE, SDLK_ESCAPE, SDLK_p};
+constexpr std::array<SDLKey, 7> CONTROL_KEYS{SDLK_UP,    SDLK_DOWN,   SDLK_LEFT, SDLK_RIGHT,
+                                             SDLK_SPACE, SDLK_ESCAPE, SDLK_p};
 
 // What the game needs of a browser gamepad, kept as the desktop's SDL reports a joystick: the
 // d-pad as a hat, the first stick's two axes, the first two buttons.
@@ -154,9 +155,8 @@ void sample_gamepads() {
     const int count = std::min(emscripten_get_num_gamepads(), PAGE_GAMEPADS);
     for (int i = 0; i < count; ++i) {
         EmscriptenGamepadEvent state{};
-        const PageGamepad now_pad = emscripten_get_gamepad_status(i, &state) == EMSCRIPTEN_RESULT_SUCCESS
-                                        ? read_gamepad(state)
-                                        : PageGamepad{};
+        const PageGamepad now_pad =
+            emscripten_get_gamepad_status(i, &state) == EMSCRIPTEN_RESULT_SUCCESS ? read_gamepad(state) : PageGamepad{};
         PageGamepad& was = gamepads[static_cast<std::size_t>(i)];
         const auto which = static_cast<Uint8>(i);
         SDL_Event e{};

@@ -55,10 +55,21 @@ Module.preRun = [].concat(Module.preRun || [], function keepPlayerFiles() {
     problem('load', error);
     return;
   }
+  // The game waits for the files, but not for a storage that never answers.
   addRunDependency('kromblix-player-files');
-  const started = () => removeRunDependency('kromblix-player-files');
+  let waiting = true;
+  const started = () => {
+    if (waiting) removeRunDependency('kromblix-player-files');
+    waiting = false;
+  };
+  const patience = setTimeout(() => {
+    if (waiting) problem('load', new Error('the storage did not answer'));
+    started();
+  }, 10000);
   try {
     FS.syncfs(true, (error) => {
+      clearTimeout(patience);
+      if (!waiting) return;
       if (error) problem('load', error);
       else loaded = true;
       started();

@@ -218,10 +218,10 @@ try {
     testPad.buttons[b] = { pressed, value: pressed ? 1 : 0 };
     testPad.timestamp = performance.now();
   }, b, pressed);
+  // A gamepad is read when the game looks: the button stays down until it has.
   await button(0, true);
-  await sleep(100);
-  await button(0, false);
   await waitUntil('a game started by the gamepad', () => inGame(refused), 10000);
+  await button(0, false);
   const padBefore = await cells(refused, 1, 1, 11);
   await button(15, true);
   await sleep(600);
