@@ -2,7 +2,7 @@
 // and parsed again to the same events; what does not parse has an error message with no control
 // character in it and of bounded length.
 #include "platform/event_recorder.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include <cstdlib>
 #include <string>

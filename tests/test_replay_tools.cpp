@@ -4,7 +4,7 @@
 #include "tests/support/test_env.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/png_io.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 #include "tools/replay/screenshots.h"
 
 #include <sys/resource.h>

@@ -10,9 +10,8 @@
 #include "sim/game_state.h"
 #include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
-#include "tools/replay/numbers.h"
 #include "tools/replay/png_io.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 #include "tools/replay/screenshots.h"
 
 #include <unistd.h>

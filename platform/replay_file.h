@@ -1,15 +1,27 @@
-// Reading replays: plain text files of timed key events and window closes.
+// Reading replays: plain text files of timed key events and window closes. The replay runner,
+// the game's --watch and the tools read them through this.
 #pragma once
 
 #include <SDL.h>
 
+#include <charconv>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace replay {
+
+// Reads the whole of text as a decimal number of type T; false for an empty text, anything
+// after the digits, or a value T cannot hold.
+template <typename T>
+bool parse_number(std::string_view text, T& value) {
+    if (text.empty()) return false;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc{} && end == text.data() + text.size();
+}
 
 enum class EventKind { key_down, key_up, quit, focus_lost, focus_gained };
 
@@ -32,7 +44,7 @@ constexpr std::uint32_t MAX_REPLAY_MS = 24u * 60 * 60 * 1000;
 // Parses a replay. Each line is "TIME down KEY", "TIME up KEY", "TIME quit" or
 // "TIME focus lost|gained"; TIME is a
 // millisecond count, or "+N" for N ms after the previous event. '#' starts a comment; blank
-// lines are skipped. Words are case-insensitive. An error shows a bad word as tool_io::shown_word does.
+// lines are skipped. Words are case-insensitive. An error shows a bad word as shown_word (platform/text_file.h) does.
 Replay parse_replay(std::string_view text);
 // Reads and parses a file; a file that cannot be read (or a directory) gives an error naming it.
 Replay read_replay_file(const std::string& path);

@@ -1,8 +1,7 @@
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include "platform/event_recorder.h"
-#include "tools/common/tool_io.h"
-#include "tools/replay/numbers.h"
+#include "platform/text_file.h"
 
 #include <cctype>
 
@@ -62,7 +61,7 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
-            return fail(concat({"\"", tool_io::shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
+            return fail(concat({"\"", shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
         if (ms <= MAX_REPLAY_MS && relative) ms += previous;
         if (ms > MAX_REPLAY_MS)
             return fail(concat({"time ", std::to_string(ms), " is too late: a replay ends within 24 hours (",
@@ -80,14 +79,14 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key, &event.mod))
-                return fail(concat({"unknown key \"", tool_io::shown_word(words[2]),
+                return fail(concat({"unknown key \"", shown_word(words[2]),
                                     "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN)"}));
         } else if (same_word(words[1], "focus")) {
             if (count != 3 || !(same_word(words[2], "lost") || same_word(words[2], "gained")))
                 return fail("a focus event is \"TIME focus lost\" or \"TIME focus gained\"");
             event.kind = same_word(words[2], "lost") ? EventKind::focus_lost : EventKind::focus_gained;
         } else {
-            return fail(concat({"unknown event \"", tool_io::shown_word(words[1]), "\" (down, up, quit or focus)"}));
+            return fail(concat({"unknown event \"", shown_word(words[1]), "\" (down, up, quit or focus)"}));
         }
         previous = ms;
         result.events.push_back(event);
@@ -97,7 +96,7 @@ Replay parse_replay(std::string_view text) {
 
 Replay read_replay_file(const std::string& path) {
     std::string text, error;
-    if (!tool_io::read_file(path, text, error)) {
+    if (!read_text_file(path, text, error)) {
         Replay failed;
         failed.error = error;
         return failed;
