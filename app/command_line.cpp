@@ -21,8 +21,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: kromblix [--help | --version | --scale N]\n"
-    "  --scale N   open the window N times as large (1 to 4; default: the largest that fits)\n";
+    "Usage: kromblix [--help | --version | --scale N] [--caves DIR]\n"
+    "  --scale N   open the window N times as large (1 to 4; default: the largest that fits)\n"
+    "  --caves DIR play the caves in DIR (level0.txt, level1.txt, ..., and name.txt)\n";
 
 constexpr const char* HELP =
     "\n"
@@ -31,6 +32,8 @@ constexpr const char* HELP =
     "\n"
     "Keys on the title screen:\n"
     "  SPACE        start a new game\n"
+    "  LEFT, RIGHT  choose the cave it starts from: the first or any cave reached\n"
+    "  UP, DOWN     choose the set of caves\n"
     "  ESC          quit\n"
     "Keys in a cave:\n"
     "  arrows       dig, walk, push rocks, take diamonds\n"
@@ -47,7 +50,9 @@ constexpr const char* HELP =
     "  KROMBLIX_DATA    the directory of the game's data files\n"
     "  KROMBLIX_RECORD  a file to record the session into, as a replay\n"
     "  XDG_DATA_HOME    the best scores are kept in $XDG_DATA_HOME/kromblix/scores\n"
-    "                   (default ~/.local/share/kromblix/scores)\n";
+    "                   (default ~/.local/share/kromblix/scores), the caves reached in\n"
+    "                   .../kromblix/progress, and the player's own sets of caves are\n"
+    "                   played from .../kromblix/caves/<id>/\n";
 
 // A directory holds the game's data when it has the first music theme and the first cave.
 bool holds_data(const fs::path& dir) {
@@ -55,7 +60,12 @@ bool holds_data(const fs::path& dir) {
     return fs::is_regular_file(dir / "1.m", ec) && fs::is_regular_file(dir / "level0.txt", ec);
 }
 
+std::string caves_dir;
+bool caves_dir_read = false;
+
 }  // namespace
+
+const std::string& caves_option() { return caves_dir; }
 
 int handle_command_line(int argc, char** argv, int& scale) {
     scale = 0;
@@ -68,10 +78,23 @@ int handle_command_line(int argc, char** argv, int& scale) {
         std::puts("kromblix " KROMBLIX_VERSION);
         return 0;
     }
+    std::string caves;
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         const std::string_view arg = option;
         const char* value = nullptr;
+        if ((arg == "--caves" && i + 1 < argc) || arg.starts_with("--caves=")) {
+            caves = arg == "--caves" ? argv[++i] : argv[i] + 8;
+            if (caves.empty()) {
+                std::fprintf(stderr, "kromblix: --caves needs a directory\n%s", USAGE);
+                return 2;
+            }
+            continue;
+        }
+        if (arg == "--caves") {
+            std::fprintf(stderr, "kromblix: --caves needs a directory\n%s", USAGE);
+            return 2;
+        }
         if (arg == "--scale" && i + 1 < argc)
             value = argv[++i];
         else if (arg.starts_with("--scale="))
@@ -87,6 +110,12 @@ int handle_command_line(int argc, char** argv, int& scale) {
             return 2;
         }
         scale = value[0] - '0';
+    }
+    if (!caves_dir_read) {
+        caves_dir_read = true;
+        std::error_code ec;
+        caves_dir = caves.empty() ? std::string() : fs::absolute(caves, ec).string();
+        if (ec) caves_dir = caves;
     }
     return -1;
 }

@@ -2,6 +2,7 @@
 // drivers and a virtual millisecond clock that only the game's own sleeps move, driven by a
 // replay of timed key events. Writes a frame record and, on request, screenshots.
 // docs/replays.md describes the replay and record formats.
+#include "app/cave_sets.h"
 #include "app/game_main.h"
 #include "app/scores.h"
 #include "platform/event_recorder.h"
@@ -45,7 +46,10 @@ constexpr const char* USAGE =
     "      --shots LIST    write these frames as PNG files: all, N, N-M, KIND, KIND:N, KIND:N-M,\n"
     "                      separated by commas; kinds: title game death game_over congrats paused\n"
     "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
-    "      --scores FILE   keep the best scores in FILE (default: none are read or kept)\n"
+    "      --scores FILE   keep the best scores in FILE and the caves reached in \"progress\"\n"
+    "                      beside it (default: none are read or kept)\n"
+    "      --caves DIR     play the set of caves in DIR, checked first (default: the caves of\n"
+    "                      the run directory, and its caves/<id>/ sets)\n"
     "The exit status is the game's; 2 for a bad command line or replay, 3 for a game that does not\n"
     "end, 4 when the record or a screenshot cannot be written.\n";
 
@@ -55,6 +59,7 @@ struct Options {
     fs::path replay;
     fs::path shot_dir = ".";
     fs::path scores;  // empty: no best scores
+    fs::path caves;   // empty: the run directory's sets
     bool has_until = false;
     std::uint32_t until = 0;
     replay::ShotSelection shots;
@@ -203,6 +208,8 @@ Options parse_options(int argc, char** argv) {
             options.shot_dir = value();
         } else if (arg == "--scores") {
             options.scores = value();
+        } else if (arg == "--caves") {
+            options.caves = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             usage_error(replay::concat({"unknown option ", tool_io::shown_word(arg)}));
         } else if (has_replay) {
@@ -273,8 +280,11 @@ int main(int argc, char** argv) {
     // Best scores only when asked for, so the player's own table never shows in a replay.
     use_scores_file(options.scores.empty() ? std::string() : fs::absolute(options.scores).string());
 
+    const std::string caves = options.caves.empty() ? std::string() : fs::absolute(options.caves).string();
     fs::current_path(options.dir, ec);
     if (ec) usage_error(replay::concat({"cannot change into \"", options.dir.string(), "\": ", ec.message()}));
+    // The player's own sets are never offered, so every title looks the same for everyone.
+    if (const int refused = offer_cave_sets(caves, ""); refused >= 0) return refused;
     ::setenv("SDL_VIDEODRIVER", "dummy", 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     ::unsetenv("KROMBLIX_RECORD");  // the runner's clock and events, not the recorder's
