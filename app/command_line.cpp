@@ -21,9 +21,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: kromblix [--help | --version | --scale N] [--caves DIR]\n"
-    "  --scale N   open the window N times as large (1 to 4; default: the largest that fits)\n"
-    "  --caves DIR play the caves in DIR (level0.txt, level1.txt, ..., and name.txt)\n";
+    "Usage: kromblix [--help | --version | --scale N] [--caves DIR | --edit FILE | --watch REPLAY]\n"
+    "  --scale N       open the window N times as large (1 to 4; default: the largest that fits)\n"
+    "  --caves DIR     play the caves in DIR (level0.txt, level1.txt, ..., and name.txt)\n"
+    "  --edit FILE     edit the cave FILE (a new cave when it does not exist) in the cave editor\n"
+    "  --watch REPLAY  play a replay in the window in real time (P pause, F four times as fast, ESC leave)\n";
 
 constexpr const char* HELP =
     "\n"
@@ -45,6 +47,12 @@ constexpr const char* HELP =
     "  -, =         music quieter, louder\n"
     "  F11, Alt+Enter  fullscreen on and off\n"
     "A gamepad's hat or first stick acts as the arrows, its first button as SPACE, its second as ESC.\n"
+    "Keys in the cave editor (--edit FILE; the mouse paints, picks and chooses too):\n"
+    "  arrows, SPACE   move the cursor, use the tool there\n"
+    "  D, F, R, B      tool: draw, fill a region, rectangle, filled box\n"
+    "  PAGE UP, DOWN   choose the kind of cell\n"
+    "  Z, Y            undo, redo\n"
+    "  S, T, ESC       save, test-play (ESC comes back), leave\n"
     "\n"
     "Environment:\n"
     "  KROMBLIX_DATA    the directory of the game's data files\n"
@@ -60,12 +68,15 @@ bool holds_data(const fs::path& dir) {
     return fs::is_regular_file(dir / "1.m", ec) && fs::is_regular_file(dir / "level0.txt", ec);
 }
 
+std::string edit_path;
 std::string caves_dir;
 bool caves_dir_read = false;
+std::string watched;
 
 }  // namespace
 
 const std::string& caves_option() { return caves_dir; }
+const std::string& watched_replay() { return watched; }
 
 int handle_command_line(int argc, char** argv, int& scale) {
     scale = 0;
@@ -83,6 +94,20 @@ int handle_command_line(int argc, char** argv, int& scale) {
         const char* option = argv[i];
         const std::string_view arg = option;
         const char* value = nullptr;
+        if (arg == "--edit" || arg.starts_with("--edit=")) {
+            const char* file = arg == "--edit" ? (i + 1 < argc ? argv[++i] : nullptr) : option + 7;
+            if (!file || !*file) {
+                std::fprintf(stderr, "kromblix: --edit needs a cave file\n%s", USAGE);
+                return 2;
+            }
+            // Read before the game changes into its data directory, and kept from then on.
+            if (edit_path.empty()) {
+                std::error_code ec;
+                const fs::path absolute = fs::absolute(file, ec);
+                edit_path = ec ? file : absolute.string();
+            }
+            continue;
+        }
         if ((arg == "--caves" && i + 1 < argc) || arg.starts_with("--caves=")) {
             caves = arg == "--caves" ? argv[++i] : argv[i] + 8;
             if (caves.empty()) {
@@ -94,6 +119,16 @@ int handle_command_line(int argc, char** argv, int& scale) {
         if (arg == "--caves") {
             std::fprintf(stderr, "kromblix: --caves needs a directory\n%s", USAGE);
             return 2;
+        }
+        if (arg == "--watch" || arg.starts_with("--watch=")) {
+            const char* file = arg == "--watch" ? (i + 1 < argc ? argv[++i] : nullptr) : option + 8;
+            if (!file || !*file) {
+                std::fprintf(stderr, "kromblix: --watch needs a replay file\n%s", USAGE);
+                return 2;
+            }
+            std::error_code ec;
+            if (watched.empty()) watched = fs::absolute(file, ec).string();
+            continue;
         }
         if (arg == "--scale" && i + 1 < argc)
             value = argv[++i];
@@ -119,6 +154,9 @@ int handle_command_line(int argc, char** argv, int& scale) {
     }
     return -1;
 }
+
+const std::string& edit_file() { return edit_path; }
+void set_edit_file(const std::string& path) { edit_path = path; }
 
 std::string find_data_dir() {
     if (const char* data = std::getenv("KROMBLIX_DATA"); data && *data) return data;

@@ -96,6 +96,8 @@ Outcome handle_game_event(const SDL_Event& event) {
 
 }  // namespace
 
+bool game_event(const SDL_Event& event) { return handle_game_event(event) != Outcome::quit; }
+
 void game_frame() {
     const auto due = tick_past_frame_clock();
     if (!due) return;
