@@ -22,7 +22,7 @@ for option in "$@"; do
   case "$option" in
     --with-window-tools)
       packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-apps x11-utils imagemagick python3
-        file dpkg-dev lintian desktop-file-utils appstream) ;;
+        file dpkg-dev lintian desktop-file-utils appstream openbox) ;;
     --with-fuzz) packages+=(clang libclang-rt-dev) ;;
     --with-web) packages+=(emscripten nodejs chromium zip) ;;
     *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz] [--with-web]" >&2; exit 2 ;;
