@@ -233,7 +233,7 @@ note "desktop command: title, icon, SDL 1.2 from $sdl_pkg (source $sdl_source) o
 # --scale 2: a window twice the picture's size, on a screen that holds it.
 stop "$xvfb_pid"
 xvfb_pid=""
-start_xvfb "$work" 2560x1600x24 || exit 1
+start_xvfb "$work" 2560x1600 || exit 1
 (export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/xdg"; exec "$game" --scale 2 >"$work/out.txt" 2>"$work/err.txt") &
 game_pid=$!
 wid=$(find_window) || fail "--scale 2: no game window: $(cat "$work/err.txt")"
