@@ -1,6 +1,7 @@
 #include "app/game_main.h"
 
 #include "app/assets.h"
+#include "app/cave_sets.h"
 #include "app/command_line.h"
 #include "app/loops.h"
 #include "app/scores.h"
@@ -24,11 +25,28 @@ namespace {
 // KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
 constexpr const char* CAPTION = "KROMBLIX v" KROMBLIX_VERSION;
 
+EditorEntry editor;
+
 }  // namespace
+
+void install_editor(const EditorEntry& entry) { editor = entry; }
 
 int game_main(int argc, char** argv) {
     int scale = 0;
     if (const int status = handle_command_line(argc, argv, scale); status >= 0) return status;
+    const bool editing = !edit_file().empty();
+    if (editing && (!editor.open || !editor.run)) {
+        std::fprintf(stderr, "kromblix: this build has no cave editor\n");
+        return 2;
+    }
+    if (editing && !editor.open(edit_file().c_str())) return 2;
+    // The best scores of earlier games (the replay runner chooses its own, or none), and the sets
+    // of caves, every one checked before the window opens (the runner offers its own).
+    if (!scores_file_chosen()) use_scores_file(default_scores_path());
+    // (The editor plays only the cave it edits.)
+    if (!editing && !cave_sets_offered())
+        if (const int status = offer_cave_sets(caves_option(), own_sets_beside(scores_file())); status >= 0)
+            return status;
     install_stop_handlers();
     if (!plat_init()) {
         std::fprintf(stderr, "Unable to init SDL: %s\n", plat_error());
@@ -45,8 +63,6 @@ int game_main(int argc, char** argv) {
     end_if_stopped();
 
     open_gamepads();
-    // The best scores of earlier games (the replay runner chooses its own, or none).
-    if (!scores_file_chosen()) use_scores_file(default_scores_path());
 
     prepare_window_scale(scale, SCREEN_W, SCREEN_H);
     // The window's icon, drawn by the data generator from the tile art; none when the file is
@@ -71,5 +87,5 @@ int game_main(int argc, char** argv) {
 
     if (!plat_music_playing()) plat_music_play(1);
 
-    return run_loops();
+    return editing ? editor.run() : run_loops();
 }

@@ -1,8 +1,10 @@
 #include "app/loops.h"
 
+#include "app/cave_sets.h"
 #include "app/comforts.h"
 #include "app/pacing.h"
 #include "app/pause.h"
+#include "app/progress.h"
 #include "app/scores.h"
 #include "app/title.h"
 #include "platform/audio.h"
@@ -24,6 +26,8 @@ namespace {
 
 enum class Outcome { go_on, quit };
 
+int game_started_from = 0;  // the cave the game in play started from, counted from 0
+
 // Fades the sound out, frees the music and most sounds; the process then ends.
 void shut_down() {
     fade_out_sounds(1000);
@@ -39,9 +43,19 @@ Outcome handle_title_event(const SDL_Event& event) {
         shut_down();
         return Outcome::quit;
     }
+    // The arrows choose the set of caves and the cave to start from; with one set and no cave
+    // reached past the first they do nothing, as on the designed title.
+    switch (event.key.keysym.sym) {
+    case SDLK_UP: step_cave_set(-1); break;
+    case SDLK_DOWN: step_cave_set(1); break;
+    case SDLK_LEFT: step_start_cave(-1); break;
+    case SDLK_RIGHT: step_start_cave(1); break;
+    default: break;
+    }
     if (event.key.keysym.sym == SDLK_SPACE) {
         game.on_title = 0;
-        game.cave_index = 0;
+        game_started_from = start_cave();
+        game.cave_index = game_started_from;
         game.lives = START_LIVES;
         game.score = 0;
         load_cave();
@@ -82,6 +96,8 @@ Outcome handle_game_event(const SDL_Event& event) {
 
 }  // namespace
 
+bool game_event(const SDL_Event& event) { return handle_game_event(event) != Outcome::quit; }
+
 void game_frame() {
     const auto due = tick_past_frame_clock();
     if (!due) return;
@@ -120,14 +136,15 @@ int run_loops() {
         const bool playing = game.lives != 0 && game.on_title == 0;
         while (game.lives != 0 && game.on_title == 0) {
             game_frame();
+            note_cave_reached(game.cave_index);
             music_tick();
             while (plat_poll_event(&event)) {
                 if (handle_game_event(event) == Outcome::quit) {
-                    record_game(game.score, game.cave_index + 1);
+                    record_game(game.score, game.cave_index + 1, game_started_from + 1);
                     return 0;
                 }
             }
         }
-        if (playing) record_game(game.score, game.cave_index + 1);
+        if (playing) record_game(game.score, game.cave_index + 1, game_started_from + 1);
     }
 }

@@ -1,5 +1,6 @@
 #include "app/title.h"
 
+#include "app/cave_sets.h"
 #include "app/pacing.h"
 #include "app/scores.h"
 #include "app/text_width.h"
@@ -53,6 +54,11 @@ void draw_title_texts() {
     // The key names flicker: one fresh blue part per frame. They fall into the gaps of the line below.
     draw_text(200, 670, " SPACE                       ESC ", 0xff0000 + static_cast<std::uint32_t>(plat_rand() % 255));
     draw_text(190, 670, "          = play game              = quit ", 0xffff66);
+    // Above the picture: the chosen set, unless it is the shipped first, and the cave SPACE
+    // starts, once a cave past the first has been reached.
+    if (const char* set = title_set_line(); *set) draw_text((gfx.screen->w - text_width(set)) / 2, 30, set, 0x30a0d0);
+    if (const char* start = title_start_line(); *start)
+        draw_text((gfx.screen->w - text_width(start)) / 2, 62, start, 0xffff66);
 }
 
 // One whole title frame; false when a lock failed and nothing was drawn.

@@ -2,7 +2,7 @@
 // and parsed again to the same events; what does not parse has an error message with no control
 // character in it and of bounded length.
 #include "platform/event_recorder.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include <cstdlib>
 #include <string>
@@ -28,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!again.error.empty() || again.events.size() != parsed.events.size()) std::abort();
     for (std::size_t i = 0; i < parsed.events.size(); ++i) {
         const replay::ReplayEvent &a = parsed.events[i], &b = again.events[i];
-        if (a.tick != b.tick || a.kind != b.kind || a.key != b.key || b.line != static_cast<int>(i) + 1) std::abort();
+        if (a.tick != b.tick || a.kind != b.kind || a.key != b.key || a.x != b.x || a.y != b.y || a.button != b.button ||
+            b.line != static_cast<int>(i) + 1)
+            std::abort();
     }
     return 0;
 }

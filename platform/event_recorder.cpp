@@ -3,6 +3,7 @@
 #include "platform/gamepad.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -18,7 +19,7 @@ struct KeyName {
     bool alt = false;  // only with an Alt key held (RETURN alone is not a key of the format)
 };
 
-constexpr std::array<KeyName, 22> KEY_NAMES{{
+constexpr std::array<KeyName, 32> KEY_NAMES{{
     {SDLK_SPACE, "SPACE"}, {SDLK_ESCAPE, "ESC"}, {SDLK_UP, "UP"}, {SDLK_DOWN, "DOWN"},
     {SDLK_LEFT, "LEFT"},   {SDLK_RIGHT, "RIGHT"}, {SDLK_0, "0"},  {SDLK_1, "1"},
     {SDLK_2, "2"},         {SDLK_3, "3"},         {SDLK_4, "4"},  {SDLK_5, "5"},
@@ -26,7 +27,31 @@ constexpr std::array<KeyName, 22> KEY_NAMES{{
     // The player's comforts: pause, mute, music volume, fullscreen.
     {SDLK_p, "P"},         {SDLK_m, "M"},         {SDLK_MINUS, "MINUS"}, {SDLK_EQUALS, "EQUALS"},
     {SDLK_F11, "F11"},     {SDLK_RETURN, "ALT+RETURN", true},
+    // The cave editor's: kinds, tools, undo and redo, save, test-play.
+    {SDLK_PAGEUP, "PAGEUP"}, {SDLK_PAGEDOWN, "PAGEDOWN"}, {SDLK_b, "B"}, {SDLK_d, "D"},
+    {SDLK_f, "F"},         {SDLK_r, "R"},         {SDLK_s, "S"},  {SDLK_t, "T"},
+    {SDLK_y, "Y"},         {SDLK_z, "Z"},
 }};
+
+struct ButtonName {
+    Uint8 button;
+    const char* name;
+};
+
+constexpr std::array<ButtonName, 5> BUTTON_NAMES{{
+    {SDL_BUTTON_LEFT, "LEFT"},
+    {SDL_BUTTON_MIDDLE, "MIDDLE"},
+    {SDL_BUTTON_RIGHT, "RIGHT"},
+    {SDL_BUTTON_WHEELUP, "WHEELUP"},
+    {SDL_BUTTON_WHEELDOWN, "WHEELDOWN"},
+}};
+
+bool same_name(std::string_view name, std::string_view candidate) {
+    if (candidate.size() != name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(name[i])) != candidate[i]) return false;
+    return true;
+}
 
 // The game falls behind real time when drawing takes long (the cave-complete animation has no
 // sleeps at all); past this lag the clock stops trying to catch up, as the real clock would not.
@@ -100,17 +125,27 @@ const char* replay_key_name(SDLKey key, SDLMod mod) {
 
 bool replay_key_from_name(std::string_view name, SDLKey& key, SDLMod* mod) {
     for (const KeyName& k : KEY_NAMES) {
-        const std::string_view candidate = k.name;
-        if (candidate.size() != name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i)
-            same = std::toupper(static_cast<unsigned char>(name[i])) == candidate[i];
-        if (same) {
+        if (same_name(name, k.name)) {
             key = k.key;
             if (mod) *mod = k.alt ? KMOD_LALT : KMOD_NONE;
             return true;
         }
     }
+    return false;
+}
+
+const char* replay_button_name(Uint8 button) {
+    for (const ButtonName& b : BUTTON_NAMES)
+        if (b.button == button) return b.name;
+    return nullptr;
+}
+
+bool replay_button_from_name(std::string_view name, Uint8& button) {
+    for (const ButtonName& b : BUTTON_NAMES)
+        if (same_name(name, b.name)) {
+            button = b.button;
+            return true;
+        }
     return false;
 }
 
@@ -123,6 +158,17 @@ bool format_replay_event(const SDL_Event& event, std::uint32_t tick, char* out, 
         if (!name) return false;
         written = std::snprintf(out, size, "%u %s %s\n", static_cast<unsigned>(tick),
                                 event.type == SDL_KEYDOWN ? "down" : "up", name);
+    } else if (event.type == SDL_MOUSEMOTION) {
+        written = std::snprintf(out, size, "%u mouse move %d %d\n", static_cast<unsigned>(tick),
+                                std::min<int>(event.motion.x, REPLAY_MOUSE_W - 1),
+                                std::min<int>(event.motion.y, REPLAY_MOUSE_H - 1));
+    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        const char* name = replay_button_name(event.button.button);
+        if (!name) return false;
+        written = std::snprintf(out, size, "%u mouse %s %d %d %s\n", static_cast<unsigned>(tick),
+                                event.type == SDL_MOUSEBUTTONDOWN ? "down" : "up",
+                                std::min<int>(event.button.x, REPLAY_MOUSE_W - 1),
+                                std::min<int>(event.button.y, REPLAY_MOUSE_H - 1), name);
     } else if (const FocusChange focus = focus_change(event); focus != FocusChange::none) {
         written = std::snprintf(out, size, "%u focus %s\n", static_cast<unsigned>(tick),
                                 focus == FocusChange::lost ? "lost" : "gained");

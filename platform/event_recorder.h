@@ -3,7 +3,9 @@
 // A replay is a plain text file of timed events, one a line: "<ms> down <KEY>", "<ms> up <KEY>",
 // "<ms> quit" (a window close) or "<ms> focus lost|gained" (the window lost or regained the
 // keyboard, or was minimized), with KEY one of SPACE, ESC, UP, DOWN, LEFT, RIGHT, a digit, P, M,
-// MINUS, EQUALS, F11 or ALT+RETURN.
+// MINUS, EQUALS, F11 or ALT+RETURN, or one of the cave editor's PAGEUP, PAGEDOWN, B, D, F, R, S,
+// T, Y, Z; and the mouse: "<ms> mouse move X Y", "<ms> mouse down|up X Y BUTTON", at a point of
+// the game's 800 by 700 picture, BUTTON one of LEFT, MIDDLE, RIGHT, WHEELUP, WHEELDOWN.
 // The game writes one when KROMBLIX_RECORD names a file; kromblix-replay plays it back.
 //
 // While recording, the game runs on a game clock that advances only through its own sleeps,
@@ -50,13 +52,22 @@ const char* replay_key_name(SDLKey key, SDLMod mod = KMOD_NONE);
 // the modifier the name holds (an Alt key for "ALT+RETURN", none for the rest).
 bool replay_key_from_name(std::string_view name, SDLKey& key, SDLMod* mod = nullptr);
 
+// The mouse is recorded in the game's picture: SDL (sdl12-compat) gives points of the 800 by 700
+// picture at every window scale and in fullscreen, where a point on the black bars reads as the
+// nearest edge (measured: the right and bottom edges can read as 800 and 700, written as 799 and 699).
+constexpr int REPLAY_MOUSE_W = 800, REPLAY_MOUSE_H = 700;
+// The replay name of a mouse button ("LEFT", "WHEELUP", ...), or nullptr for one the format lacks.
+const char* replay_button_name(Uint8 button);
+// The button of a replay name, case-insensitive; false for an unknown name.
+bool replay_button_from_name(std::string_view name, Uint8& button);
+
 // What a window event means to the game: the window lost the keyboard or was minimized (lost),
 // or got the keyboard back (gained). Mouse focus is none.
 enum class FocusChange { none, lost, gained };
 FocusChange focus_change(const SDL_Event& event);
 
 // Formats one event line ("1234 down LEFT\n") into out; false (and nothing written) for an event
-// the format does not hold: other event types and keys outside the format.
+// the format does not hold: other event types, and keys and buttons outside the format.
 bool format_replay_event(const SDL_Event& event, std::uint32_t tick, char* out, std::size_t size);
 
 // Opens path for writing and installs the recording clock and event hooks. When the file cannot

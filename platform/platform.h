@@ -16,7 +16,9 @@ constexpr int SOUND_COUNT = 4;
 constexpr int THEME_COUNT = 3;
 
 // What kind of picture was just put on the window.
-enum class FrameKind { title, cave, death, game_over, congrats, paused };
+// `editor` is the cave editor's picture (editor/).
+enum class FrameKind { title, cave, death, game_over, congrats, paused, editor };
+constexpr int FRAME_KIND_COUNT = 7;
 
 struct PlatformHooks {
     std::uint32_t (*ticks)() = nullptr;                  // default SDL_GetTicks

@@ -7,16 +7,19 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
+std::array<char, CAVE_DIR_MAX + 1> cave_dir_prefix{};
+
 // The file is read with plain system calls: a cave load happens in play (each death, each finished
 // cave), where the game allocates nothing, and a stdio stream would.
 int open_cave_file() {
-    std::array<char, 80> name{};
-    std::snprintf(name.data(), name.size(), "level%d.txt", game.cave_index);
+    std::array<char, CAVE_DIR_MAX + 32> name{};
+    std::snprintf(name.data(), name.size(), "%slevel%d.txt", cave_dir_prefix.data(), game.cave_index);
     const int file = open(name.data(), O_RDONLY | O_CLOEXEC);
     if (file >= 0 || game.cave_index == 0) {
         if (file < 0) {
@@ -32,6 +35,15 @@ int open_cave_file() {
 }
 
 }  // namespace
+
+bool set_cave_dir(const char* dir) {
+    const std::size_t length = std::strlen(dir);
+    if (length > CAVE_DIR_MAX || (length > 0 && dir[length - 1] != '/')) return false;
+    std::memcpy(cave_dir_prefix.data(), dir, length + 1);
+    return true;
+}
+
+const char* cave_dir() { return cave_dir_prefix.data(); }
 
 void load_cave() {
     game.column_cursor = 2;

@@ -1,6 +1,6 @@
 // The cave checker: what it finds in broken caves, where it says they are, and its exit status.
 #include "tests/support/test_env.h"
-#include "tools/cavecheck/cavecheck.h"
+#include "sim/cave_check.h"
 
 #include <fstream>
 #include <functional>

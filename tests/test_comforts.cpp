@@ -13,12 +13,20 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numeric>
+#include <string>
+#include <tuple>
+#include <vector>
 
 using namespace test_env;
 

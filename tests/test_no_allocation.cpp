@@ -9,7 +9,7 @@
 // AddressSanitizer, which owns malloc, only operator new is counted.
 #include "app/game_main.h"
 #include "tests/support/test_env.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include <dlfcn.h>
 #include <array>

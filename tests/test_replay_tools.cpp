@@ -4,7 +4,7 @@
 #include "tests/support/test_env.h"
 #include "tools/replay/frame_record.h"
 #include "tools/replay/png_io.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 #include "tools/replay/screenshots.h"
 
 #include <sys/resource.h>
@@ -94,9 +94,53 @@ TEST(ReplayFile, WrittenEventsReadBackAndOthersAreNotWritten) {
     ASSERT_TRUE(format_replay_event(key_event(SDL_KEYUP, SDLK_9), 7, line, sizeof line));
     EXPECT_STREQ(line, "7 up 9\n");
     EXPECT_FALSE(format_replay_event(key_event(SDL_KEYDOWN, SDLK_a), 1, line, sizeof line));
-    EXPECT_FALSE(format_replay_event(key_event(SDL_MOUSEMOTION, SDLK_SPACE), 1, line, sizeof line));
+    SDL_Event other{};
+    other.type = SDL_VIDEOEXPOSE;
+    EXPECT_FALSE(format_replay_event(other, 1, line, sizeof line));
     EXPECT_FALSE(format_replay_event(key_event(SDL_KEYDOWN, SDLK_SPACE), 1, line, 8)) << "too small a buffer";
     EXPECT_STREQ(line, "");
+}
+
+// The mouse and the editor's keys: written as read, points kept inside the picture, the rest refused.
+TEST(ReplayFile, MouseEventsAndEditorKeysReadBackAsWritten) {
+    const char* text =
+        "1 mouse move 0 0\n2 mouse down 799 699 LEFT\n3 mouse up 31 640 RIGHT\n4 mouse down 5 6 WHEELUP\n"
+        "5 mouse up 5 6 WHEELDOWN\n6 mouse down 7 8 MIDDLE\n7 down PAGEUP\n8 up PAGEDOWN\n9 down Z\n10 down T\n";
+    const replay::Replay r = replay::parse_replay(text);
+    ASSERT_EQ(r.error, "");
+    ASSERT_EQ(r.events.size(), 10u);
+    EXPECT_EQ(r.events[1].kind, EventKind::mouse_down);
+    EXPECT_EQ(r.events[1].button, SDL_BUTTON_LEFT);
+    EXPECT_EQ(r.events[2].y, 640);
+    char line[64];
+    std::string written;
+    for (const replay::ReplayEvent& e : r.events) {
+        ASSERT_TRUE(format_replay_event(replay::to_sdl_event(e), e.tick, line, sizeof line)) << e.line;
+        written += line;
+    }
+    EXPECT_EQ(written, text);
+    // SDL reads a point on fullscreen's right bar as 800: it is written as the picture's last column.
+    SDL_Event edge{};
+    edge.type = SDL_MOUSEMOTION;
+    edge.motion.x = 800;
+    edge.motion.y = 700;
+    ASSERT_TRUE(format_replay_event(edge, 3, line, sizeof line));
+    EXPECT_STREQ(line, "3 mouse move 799 699\n");
+    edge.type = SDL_MOUSEBUTTONDOWN;
+    edge.button.button = 9;
+    EXPECT_FALSE(format_replay_event(edge, 3, line, sizeof line)) << "a button the format lacks";
+    const std::pair<const char*, const char*> bad[] = {
+        {"1 mouse move 800 0", "not a point of the picture"},
+        {"1 mouse move 0 700", "not a point of the picture"},
+        {"1 mouse move -1 0", "not a point of the picture"},
+        {"1 mouse move 1 2 LEFT", "a mouse event is"},
+        {"1 mouse down 1 2", "a mouse event is"},
+        {"1 mouse down 1 2 LEFT extra", "a mouse event is"},
+        {"1 mouse click 1 2 LEFT", "a mouse event is"},
+        {"1 mouse down 1 2 THUMB", "unknown mouse button \"THUMB\""},
+    };
+    for (const auto& [bad_text, message] : bad)
+        EXPECT_NE(replay::parse_replay(bad_text).error.find(message), std::string::npos) << bad_text;
 }
 
 TEST(Screenshots, SelectionsChooseFramesByNumberAndKind) {

@@ -5,7 +5,7 @@
 // Prints every problem as FILE:LINE:COL: error: ..., then one line per file with its diamond
 // count. Exit status 0 when every file is a sound cave, 1 when any is not, 2 when a file cannot
 // be read (a directory included), no file is named or the report cannot be written.
-#include "tools/cavecheck/cavecheck.h"
+#include "sim/cave_check.h"
 #include "tools/common/tool_io.h"
 
 #include <cstdio>

@@ -1,5 +1,6 @@
 // What the developers' tools share about their input and output: whole files read with a reason
-// when they cannot be, output streams checked to the end, and bad words shown safely.
+// when they cannot be, output streams checked to the end, and bad words shown safely. Reading
+// and showing words are platform/text_file.h's, which the replay reader shares.
 #pragma once
 
 #include <cstdio>

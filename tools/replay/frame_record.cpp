@@ -11,13 +11,14 @@ struct KindName {
     const char* name;
 };
 
-constexpr std::array<KindName, 6> KIND_NAMES{{
+constexpr std::array<KindName, FRAME_KIND_COUNT> KIND_NAMES{{
     {FrameKind::title, "title"},
     {FrameKind::cave, "game"},
     {FrameKind::death, "death"},
     {FrameKind::game_over, "game_over"},
     {FrameKind::congrats, "congrats"},
     {FrameKind::paused, "paused"},
+    {FrameKind::editor, "editor"},
 }};
 
 void write_starts(std::FILE* out, const Starts& starts) {
@@ -42,11 +43,13 @@ bool frame_kind_from_name(std::string_view name, FrameKind& kind) {
     return false;
 }
 
-std::string grid_row_text(const GameState& state, int y) {
+std::string grid_row_text(const GameState& state, int y) { return grid_row_text(state.cave.data(), y); }
+
+std::string grid_row_text(const std::uint8_t* cells, int y) {
     static constexpr char HEX[] = "0123456789abcdef";
     std::string row;
     for (int x = 0; x < CAVE_W; ++x) {
-        const std::uint8_t code = state.cave[static_cast<std::size_t>(x + CAVE_W * y)];
+        const std::uint8_t code = cells[static_cast<std::size_t>(x + CAVE_W * y)];
         if (code == '\\') {
             row += "\\\\";
         } else if (code > 0x20 && code < 0x7f) {
@@ -73,6 +76,20 @@ void write_frame_block(std::FILE* out, int number, FrameKind kind, std::uint32_t
         std::fputs("grid\n", out);
         for (int y = 0; y < CAVE_H; ++y) std::fprintf(out, "%s\n", grid_row_text(state, y).c_str());
     }
+    write_starts(out, starts);
+    if (shot) std::fprintf(out, "shot %s\n", shot);
+    std::fputc('\n', out);
+}
+
+void write_editor_block(std::FILE* out, int number, std::uint32_t tick, const EditorFrame& frame,
+                        const Starts& starts, const char* shot) {
+    std::fprintf(out, "frame %d editor\ntick %u\n", number, static_cast<unsigned>(tick));
+    std::fprintf(out, "tool %s\nkind %c\ncursor %d %d\nunsaved %d\n", frame.tool, static_cast<char>(frame.kind),
+                 frame.cursor_x, frame.cursor_y, frame.unsaved ? 1 : 0);
+    std::fputs("grid\n", out);
+    for (int y = 0; y < CAVE_H; ++y) std::fprintf(out, "%s\n", grid_row_text(frame.cells, y).c_str());
+    if (*frame.findings) std::fprintf(out, "findings %s\n", frame.findings);
+    if (*frame.message) std::fprintf(out, "message %s\n", frame.message);
     write_starts(out, starts);
     if (shot) std::fprintf(out, "shot %s\n", shot);
     std::fputc('\n', out);

@@ -2,17 +2,19 @@
 // drivers and a virtual millisecond clock that only the game's own sleeps move, driven by a
 // replay of timed key events. Writes a frame record and, on request, screenshots.
 // docs/replays.md describes the replay and record formats.
+#include "app/cave_sets.h"
+#include "app/command_line.h"
 #include "app/game_main.h"
 #include "app/scores.h"
+#include "editor/editor.h"
 #include "platform/event_recorder.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "sim/game_state.h"
 #include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
-#include "tools/replay/numbers.h"
 #include "tools/replay/png_io.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 #include "tools/replay/screenshots.h"
 
 #include <unistd.h>
@@ -45,8 +47,13 @@ constexpr const char* USAGE =
     "                      (default: the replay's own quit, or 5000 ms after its last event)\n"
     "      --shots LIST    write these frames as PNG files: all, N, N-M, KIND, KIND:N, KIND:N-M,\n"
     "                      separated by commas; kinds: title game death game_over congrats paused\n"
+    "                      editor\n"
     "      --shot-dir DIR  where the PNG files go (default: the current directory)\n"
-    "      --scores FILE   keep the best scores in FILE (default: none are read or kept)\n"
+    "      --scores FILE   keep the best scores in FILE and the caves reached in \"progress\"\n"
+    "                      beside it (default: none are read or kept)\n"
+    "      --caves DIR     play the set of caves in DIR, checked first (default: the caves of\n"
+    "                      the run directory, and its caves/<id>/ sets)\n"
+    "      --edit FILE     run the cave editor on FILE instead of the game (kromblix --edit)\n"
     "The exit status is the game's; 2 for a bad command line or replay, 3 for a game that does not\n"
     "end, 4 when the record or a screenshot cannot be written.\n";
 
@@ -56,6 +63,8 @@ struct Options {
     fs::path replay;
     fs::path shot_dir = ".";
     fs::path scores;  // empty: no best scores
+    fs::path edit;    // empty: the game; else the cave the editor opens
+    fs::path caves;   // empty: the run directory's sets
     bool has_until = false;
     std::uint32_t until = 0;
     replay::ShotSelection shots;
@@ -76,7 +85,7 @@ struct Runner {
     std::vector<int> themes;
     bool music_playing = false;
     int frames = 0;
-    std::array<int, 6> frames_of_kind{};
+    std::array<int, FRAME_KIND_COUNT> frames_of_kind{};
     replay::ShotSelection shots;
     fs::path shot_dir;
     bool shot_failed = false;
@@ -157,8 +166,16 @@ void frame_shown(FrameKind kind) {
             shot.clear();
         }
     }
-    replay::write_frame_block(runner.record, number, kind, runner.clock.now, game, starts(),
-                              shot.empty() ? nullptr : shot.c_str());
+    if (kind == FrameKind::editor) {
+        const EditorView view = editor_view();
+        const replay::EditorFrame frame{view.cells,  view.cursor_x, view.cursor_y, view.kind,
+                                        view.tool,   view.unsaved,  view.findings, view.message};
+        replay::write_editor_block(runner.record, number, runner.clock.now, frame, starts(),
+                                   shot.empty() ? nullptr : shot.c_str());
+    } else {
+        replay::write_frame_block(runner.record, number, kind, runner.clock.now, game, starts(),
+                                  shot.empty() ? nullptr : shot.c_str());
+    }
     check_record();
     runner.sounds.clear();
     runner.themes.clear();
@@ -204,6 +221,10 @@ Options parse_options(int argc, char** argv) {
             options.shot_dir = value();
         } else if (arg == "--scores") {
             options.scores = value();
+        } else if (arg == "--edit") {
+            options.edit = value();
+        } else if (arg == "--caves") {
+            options.caves = value();
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             usage_error(replay::concat({"unknown option ", tool_io::shown_word(arg)}));
         } else if (has_replay) {
@@ -273,9 +294,15 @@ int main(int argc, char** argv) {
 
     // Best scores only when asked for, so the player's own table never shows in a replay.
     use_scores_file(options.scores.empty() ? std::string() : fs::absolute(options.scores).string());
+    // The editor, when asked for, as `kromblix --edit FILE` runs it.
+    install_editor(editor_entry());
+    if (!options.edit.empty()) set_edit_file(fs::absolute(options.edit).string());
 
+    const std::string caves = options.caves.empty() ? std::string() : fs::absolute(options.caves).string();
     fs::current_path(options.dir, ec);
     if (ec) usage_error(replay::concat({"cannot change into \"", options.dir.string(), "\": ", ec.message()}));
+    // The player's own sets are never offered, so every title looks the same for everyone.
+    if (const int refused = offer_cave_sets(caves, ""); refused >= 0) return refused;
     ::setenv("SDL_VIDEODRIVER", "dummy", 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     ::unsetenv("KROMBLIX_RECORD");  // the runner's clock and events, not the recorder's

@@ -2,8 +2,7 @@
 
 #include "tools/common/tool_io.h"
 #include "tools/replay/frame_record.h"
-#include "tools/replay/numbers.h"
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include <cstdio>
 

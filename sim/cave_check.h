@@ -1,6 +1,7 @@
 // The cave checker: reads a cave file the way the game's loader does and reports what would make
 // it unsound to play: a broken wall ring, other than one start, other than 500 cells, and codes
 // that no rule knows. Each finding carries the line and column of the file where it stands.
+// Pure: it reads only the bytes it is given, so the game, the editor and the tools share it.
 #pragma once
 
 #include <string>

@@ -1,10 +1,12 @@
-#include "tools/cavecheck/cavecheck.h"
+#include "sim/cave_check.h"
 
 #include "sim/game_state.h"
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 namespace cavecheck {
 

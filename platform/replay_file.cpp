@@ -1,8 +1,7 @@
-#include "tools/replay/replay_file.h"
+#include "platform/replay_file.h"
 
 #include "platform/event_recorder.h"
-#include "tools/common/tool_io.h"
-#include "tools/replay/numbers.h"
+#include "platform/text_file.h"
 
 #include <cctype>
 
@@ -18,9 +17,12 @@ bool same_word(std::string_view a, std::string_view b) {
     return true;
 }
 
-// Splits a line into its words, up to the comment; at most four are kept (one more than a line
-// may hold, so that a line with too many is recognised).
-int split_words(std::string_view line, std::string_view (&words)[4]) {
+// A line holds at most six words ("TIME mouse down X Y BUTTON"); one more is kept, so that a line
+// with too many is recognised.
+constexpr int MAX_WORDS = 7;
+
+// Splits a line into its words, up to the comment; at most MAX_WORDS are kept.
+int split_words(std::string_view line, std::string_view (&words)[MAX_WORDS]) {
     if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     int count = 0;
     std::size_t i = 0;
@@ -29,7 +31,7 @@ int split_words(std::string_view line, std::string_view (&words)[4]) {
         if (i == line.size()) break;
         std::size_t end = i;
         while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-        if (count < 4) words[count] = line.substr(i, end - i);
+        if (count < MAX_WORDS) words[count] = line.substr(i, end - i);
         ++count;
         i = end;
     }
@@ -53,7 +55,7 @@ Replay parse_replay(std::string_view text) {
         const std::string_view line = text.substr(0, newline);
         text = newline == std::string_view::npos ? std::string_view{} : text.substr(newline + 1);
 
-        std::string_view words[4];
+        std::string_view words[MAX_WORDS];
         const int count = split_words(line, words);
         if (count == 0) continue;
 
@@ -62,7 +64,7 @@ Replay parse_replay(std::string_view text) {
         const bool relative = words[0].front() == '+';
         std::uint64_t ms = 0;
         if (!parse_number(relative ? words[0].substr(1) : words[0], ms))
-            return fail(concat({"\"", tool_io::shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
+            return fail(concat({"\"", shown_word(words[0]), "\" is not a time in ms (N or +N)"}));
         if (ms <= MAX_REPLAY_MS && relative) ms += previous;
         if (ms > MAX_REPLAY_MS)
             return fail(concat({"time ", std::to_string(ms), " is too late: a replay ends within 24 hours (",
@@ -72,7 +74,7 @@ Replay parse_replay(std::string_view text) {
                         std::to_string(previous));
         event.tick = static_cast<std::uint32_t>(ms);
 
-        if (count < 2) return fail("an event needs a kind: down, up, quit or focus");
+        if (count < 2) return fail("an event needs a kind: down, up, quit, focus or mouse");
         if (same_word(words[1], "quit")) {
             if (count != 2) return fail("quit takes no key");
             event.kind = EventKind::quit;
@@ -80,14 +82,31 @@ Replay parse_replay(std::string_view text) {
             event.kind = same_word(words[1], "down") ? EventKind::key_down : EventKind::key_up;
             if (count != 3) return fail("a key event is \"TIME down KEY\" or \"TIME up KEY\"");
             if (!replay_key_from_name(words[2], event.key, &event.mod))
-                return fail(concat({"unknown key \"", tool_io::shown_word(words[2]),
-                                    "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN)"}));
+                return fail(concat({"unknown key \"", shown_word(words[2]),
+                                    "\" (keys: SPACE ESC UP DOWN LEFT RIGHT 0-9 P M MINUS EQUALS F11 ALT+RETURN, "
+                                    "and the editor's PAGEUP PAGEDOWN B D F R S T Y Z)"}));
         } else if (same_word(words[1], "focus")) {
             if (count != 3 || !(same_word(words[2], "lost") || same_word(words[2], "gained")))
                 return fail("a focus event is \"TIME focus lost\" or \"TIME focus gained\"");
             event.kind = same_word(words[2], "lost") ? EventKind::focus_lost : EventKind::focus_gained;
+        } else if (same_word(words[1], "mouse")) {
+            const bool move = count >= 3 && same_word(words[2], "move");
+            const bool press = count >= 3 && (same_word(words[2], "down") || same_word(words[2], "up"));
+            if (!(move && count == 5) && !(press && count == 6))
+                return fail("a mouse event is \"TIME mouse move X Y\" or \"TIME mouse down|up X Y BUTTON\"");
+            std::uint64_t x = 0, y = 0;
+            if (!parse_number(words[3], x) || !parse_number(words[4], y) || x >= REPLAY_MOUSE_W || y >= REPLAY_MOUSE_H)
+                return fail(concat({"\"", shown_word(words[3]), " ", shown_word(words[4]),
+                                    "\" is not a point of the picture (X 0 to 799, Y 0 to 699)"}));
+            event.x = static_cast<int>(x);
+            event.y = static_cast<int>(y);
+            event.kind = move ? EventKind::mouse_move
+                              : same_word(words[2], "down") ? EventKind::mouse_down : EventKind::mouse_up;
+            if (press && !replay_button_from_name(words[5], event.button))
+                return fail(concat({"unknown mouse button \"", shown_word(words[5]),
+                                    "\" (buttons: LEFT MIDDLE RIGHT WHEELUP WHEELDOWN)"}));
         } else {
-            return fail(concat({"unknown event \"", tool_io::shown_word(words[1]), "\" (down, up, quit or focus)"}));
+            return fail(concat({"unknown event \"", shown_word(words[1]), "\" (down, up, quit, focus or mouse)"}));
         }
         previous = ms;
         result.events.push_back(event);
@@ -97,7 +116,7 @@ Replay parse_replay(std::string_view text) {
 
 Replay read_replay_file(const std::string& path) {
     std::string text, error;
-    if (!tool_io::read_file(path, text, error)) {
+    if (!read_text_file(path, text, error)) {
         Replay failed;
         failed.error = error;
         return failed;
@@ -122,6 +141,21 @@ SDL_Event to_sdl_event(const ReplayEvent& event) {
         sdl.key.state = event.kind == EventKind::key_down ? SDL_PRESSED : SDL_RELEASED;
         sdl.key.keysym.sym = event.key;
         sdl.key.keysym.mod = event.mod;
+        break;
+    case EventKind::mouse_move:
+        sdl.type = SDL_MOUSEMOTION;
+        sdl.motion.type = sdl.type;
+        sdl.motion.x = static_cast<Uint16>(event.x);
+        sdl.motion.y = static_cast<Uint16>(event.y);
+        break;
+    case EventKind::mouse_down:
+    case EventKind::mouse_up:
+        sdl.type = event.kind == EventKind::mouse_down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        sdl.button.type = sdl.type;
+        sdl.button.state = event.kind == EventKind::mouse_down ? SDL_PRESSED : SDL_RELEASED;
+        sdl.button.button = event.button;
+        sdl.button.x = static_cast<Uint16>(event.x);
+        sdl.button.y = static_cast<Uint16>(event.y);
         break;
     case EventKind::focus_lost:
     case EventKind::focus_gained:
