@@ -21,10 +21,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: kromblix [--help | --version | --scale N] [--caves DIR | --edit FILE]\n"
-    "  --scale N   open the window N times as large (1 to 4; default: the largest that fits)\n"
-    "  --caves DIR play the caves in DIR (level0.txt, level1.txt, ..., and name.txt)\n"
-    "  --edit FILE edit the cave FILE (a new cave when it does not exist) in the cave editor\n";
+    "Usage: kromblix [--help | --version | --scale N] [--caves DIR | --edit FILE | --watch REPLAY]\n"
+    "  --scale N       open the window N times as large (1 to 4; default: the largest that fits)\n"
+    "  --caves DIR     play the caves in DIR (level0.txt, level1.txt, ..., and name.txt)\n"
+    "  --edit FILE     edit the cave FILE (a new cave when it does not exist) in the cave editor\n"
+    "  --watch REPLAY  play a replay in the window in real time (P pause, F four times as fast, ESC leave)\n";
 
 constexpr const char* HELP =
     "\n"
@@ -70,10 +71,12 @@ bool holds_data(const fs::path& dir) {
 std::string edit_path;
 std::string caves_dir;
 bool caves_dir_read = false;
+std::string watched;
 
 }  // namespace
 
 const std::string& caves_option() { return caves_dir; }
+const std::string& watched_replay() { return watched; }
 
 int handle_command_line(int argc, char** argv, int& scale) {
     scale = 0;
@@ -116,6 +119,16 @@ int handle_command_line(int argc, char** argv, int& scale) {
         if (arg == "--caves") {
             std::fprintf(stderr, "kromblix: --caves needs a directory\n%s", USAGE);
             return 2;
+        }
+        if (arg == "--watch" || arg.starts_with("--watch=")) {
+            const char* file = arg == "--watch" ? (i + 1 < argc ? argv[++i] : nullptr) : option + 8;
+            if (!file || !*file) {
+                std::fprintf(stderr, "kromblix: --watch needs a replay file\n%s", USAGE);
+                return 2;
+            }
+            std::error_code ec;
+            if (watched.empty()) watched = fs::absolute(file, ec).string();
+            continue;
         }
         if (arg == "--scale" && i + 1 < argc)
             value = argv[++i];

@@ -18,6 +18,7 @@ GlibcRand rand_state = glibc_seeded(1);  // as rand() before any srand()
 
 void set_platform_hooks(const PlatformHooks& h) { hooks = h; }
 void reset_platform_hooks() { hooks = PlatformHooks{}; }
+const PlatformHooks& platform_hooks() { return hooks; }
 
 std::uint32_t plat_ticks() { return hooks.ticks ? hooks.ticks() : SDL_GetTicks(); }
 

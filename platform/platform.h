@@ -37,6 +37,8 @@ struct PlatformHooks {
 
 // Installs hooks; a null entry keeps the SDL default for that service.
 void set_platform_hooks(const PlatformHooks& hooks);
+// The hooks installed now, so a service can be replaced and the others kept.
+const PlatformHooks& platform_hooks();
 void reset_platform_hooks();
 
 std::uint32_t plat_ticks();

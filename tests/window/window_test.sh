@@ -166,7 +166,7 @@ note "recording plays back"
 # Session 2: music files of silence, so what sounds is the game's effects.
 note "session 2: sound effects"
 mkdir "$work/quiet"
-cp "$run_dir"/* "$work/quiet/"
+cp -R "$run_dir"/. "$work/quiet/"  # the sets of caves in caves/ too
 python3 - "$work/quiet" <<'PY'
 import sys, wave
 for name in ("1.m", "2.m", "3.m"):
