@@ -80,10 +80,10 @@ std::string check_solution(const Moves& moves) {
     return {};
 }
 
-std::vector<std::vector<unsigned>> step_ticks(const std::vector<Moves>& caves) {
+std::vector<std::vector<unsigned>> step_ticks(const std::vector<Moves>& caves, unsigned space_tick) {
     std::vector<std::vector<unsigned>> ticks;
     // SPACE loads the first cave at its own tick T; the game then steps at T+1, T+101, ...
-    unsigned first = TITLE_SPACE_TICK + 1;
+    unsigned first = space_tick + 1;
     for (std::size_t c = 0; c < caves.size(); ++c) {
         std::vector<unsigned> cave;
         for (std::size_t j = 0; j < caves[c].size(); ++j) {
@@ -100,12 +100,12 @@ std::vector<std::vector<unsigned>> step_ticks(const std::vector<Moves>& caves) {
     return ticks;
 }
 
-std::string build_replay(const std::vector<Moves>& caves, std::string_view header) {
+std::string build_replay(const std::vector<Moves>& caves, std::string_view header, unsigned space_tick) {
     std::string out(header);
-    add_event(out, TITLE_SPACE_TICK, "down", "SPACE");
-    add_event(out, TITLE_SPACE_TICK + RELEASE_AFTER_MS, "up", "SPACE");
-    const auto ticks = step_ticks(caves);
-    unsigned last = TITLE_SPACE_TICK + RELEASE_AFTER_MS;
+    add_event(out, space_tick, "down", "SPACE");
+    add_event(out, space_tick + RELEASE_AFTER_MS, "up", "SPACE");
+    const auto ticks = step_ticks(caves, space_tick);
+    unsigned last = space_tick + RELEASE_AFTER_MS;
     for (std::size_t c = 0; c < caves.size(); ++c) {
         if (caves.size() > 1) {
             std::array<char, 48> note{};

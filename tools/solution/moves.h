@@ -35,10 +35,13 @@ constexpr unsigned CLOSE_AFTER_MS = 500;
 // The virtual tick at which each step of each cave runs, when the caves are played one after
 // another from the title screen: the first started by SPACE, each next one loaded by the step that
 // takes the previous cave's last diamond, which is always that cave's last move.
-std::vector<std::vector<unsigned>> step_ticks(const std::vector<Moves>& caves);
+// A SPACE at another tick (space_tick) shifts every step alike.
+std::vector<std::vector<unsigned>> step_ticks(const std::vector<Moves>& caves, unsigned space_tick = TITLE_SPACE_TICK);
 
 // The replay text: SPACE on the title screen, then the arrow key presses and releases that give
-// each step its key, then a window close. Every key event comes 50 ms before its step.
-std::string build_replay(const std::vector<Moves>& caves, std::string_view header = {});
+// each step its key, then a window close. Every key event comes 50 ms before its step. SPACE is
+// pressed at space_tick (the same game started on another title frame draws other rolls).
+std::string build_replay(const std::vector<Moves>& caves, std::string_view header = {},
+                         unsigned space_tick = TITLE_SPACE_TICK);
 
 }  // namespace solution
