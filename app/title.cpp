@@ -90,7 +90,7 @@ void title_frame() {
     const std::int32_t now = *due;
     // No frame due yet: sleep a little rather than spin the title loop.
     if (game.step_clock >= now) {
-        plat_delay(1);
+        plat_idle(1, game.step_clock + 1 - now);
         return;
     }
     // Frames that fell behind are drawn back to back, one per 55 ms of lag.
