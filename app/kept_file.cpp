@@ -1,5 +1,7 @@
 #include "app/kept_file.h"
 
+#include "platform/platform.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -129,5 +131,7 @@ bool replace_kept_file(const char* path, const char* text, std::size_t length) {
         ::fsync(dir_fd);
         ::close(dir_fd);
     }
+    // A web page copies the file into the browser's storage.
+    plat_files_saved();
     return true;
 }

@@ -32,5 +32,6 @@ void make_kept_dirs(const char* path);
 
 // Replaces the file atomically: the text goes into a temporary file of this process's own
 // (PATH.tmp.PID), flushed to the disk, then renamed over the file. False (errno set, the old file
-// untouched, no temporary file left) when it cannot.
+// untouched, no temporary file left) when it cannot. Tells the platform (plat_files_saved), so
+// a web page keeps the file in the browser's storage.
 bool replace_kept_file(const char* path, const char* text, std::size_t length);

@@ -288,9 +288,13 @@ bool enter_test_directory(TestDirectory& test) {
     return false;
 }
 
+// Between the test's last game frame and the editor's next picture: allocates nothing, as a
+// game frame does not.
 void leave_test_directory(const TestDirectory& test) {
     set_cave_dir(test.old_caves.data());
-    ::unlink((std::string(test.path.data()) + "/level0.txt").c_str());
+    std::array<char, CAVE_DIR_MAX + 16> level{};
+    std::snprintf(level.data(), level.size(), "%s/level0.txt", test.path.data());
+    ::unlink(level.data());
     ::rmdir(test.path.data());
 }
 

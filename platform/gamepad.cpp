@@ -82,7 +82,7 @@ int translate_gamepad_event(const SDL_Event& event, SDL_Event* out) {
 int poll_translated_event(SDL_Event* event) {
     while (pending_next >= pending_count) {
         SDL_Event raw;
-        if (!SDL_PollEvent(&raw)) return 0;
+        if (!media_poll_event(&raw)) return 0;
         pending_next = 0;
         pending_count = translate_gamepad_event(raw, pending.data());
     }

@@ -5,6 +5,9 @@
 
 #include "platform/platform.h"
 
+// SDL_PollEvent as the media give it: on the desktop SDL's own; in a web page also the page's
+// on-screen controls and gamepads, and a hidden page or lost focus as the desktop's focus events.
+int media_poll_event(SDL_Event* event);
 void media_play_sound(int channel, SoundId sound);
 void media_present(SDL_Surface* screen);
 void media_music_play(int theme);

@@ -90,3 +90,9 @@ SDL_Surface* plat_convert_bitmap(SDL_Surface* loaded, const SDL_Surface* screen)
 void plat_free_surface(SDL_Surface* surface);
 // Why the last start-up call (these, or open_audio and load_theme of platform/audio.h) failed.
 const char* plat_error();
+
+// The files the game keeps for the player ($XDG_DATA_HOME/kromblix/) have just been written: a
+// web page copies them into the browser's storage, where the next visit finds them (a storage
+// that is full or refused is reported on the page, and the game goes on); on the desktop they are
+// on the disk already. Allocates nothing.
+void plat_files_saved();

@@ -17,14 +17,14 @@ packages=(
 #   server for the window tests, and what the package test builds and checks the .deb with
 #   (CPack reads ELF files with file and computes the dependencies with dpkg-shlibdeps).
 # --with-fuzz: clang with libFuzzer and its sanitizers, for the fuzz targets (HACKING.md).
-# --with-web: the web build and its tests: emscripten, node and chromium.
+# --with-web: the web build and its tests: emscripten, node and chromium; zip for ./web --bundle.
 for option in "$@"; do
   case "$option" in
     --with-window-tools)
       packages+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-apps x11-utils imagemagick python3
-        file dpkg-dev lintian desktop-file-utils appstream) ;;
+        file dpkg-dev lintian desktop-file-utils appstream openbox) ;;
     --with-fuzz) packages+=(clang libclang-rt-dev) ;;
-    --with-web) packages+=(emscripten nodejs chromium) ;;
+    --with-web) packages+=(emscripten nodejs chromium zip) ;;
     *) echo "usage: ensure-deps.sh [--with-window-tools] [--with-fuzz] [--with-web]" >&2; exit 2 ;;
   esac
 done

@@ -7,7 +7,9 @@
 // game's when it was called from this program (the game is linked into it) or from the C and C++
 // runtime libraries the game calls (fopen, std::string). Theirs are reported, not failed. Under
 // AddressSanitizer, which owns malloc, only operator new is counted.
+#include "app/command_line.h"
 #include "app/game_main.h"
+#include "editor/editor.h"
 #include "tests/support/test_env.h"
 #include "platform/replay_file.h"
 
@@ -124,7 +126,8 @@ std::vector<SDL_Event> script;
 std::vector<std::uint32_t> event_ticks;
 std::size_t next_event = 0;
 std::uint32_t clock_ms = 0;
-std::array<int, 5> frames_of_kind{};  // from the first game frame on
+std::array<int, FRAME_KIND_COUNT> frames_of_kind{};  // from the first game frame on
+bool game_ran = false;  // game_main runs once in a process
 
 }  // namespace
 
@@ -162,6 +165,7 @@ TEST(NoAllocation, AfterTheFirstGameFrame) {
     // The game over saves the best score, into a scratch table: saving allocates nothing either.
     setenv("XDG_DATA_HOME", (dir.path / "xdg").c_str(), 1);
 
+    game_ran = true;
     const int status = game_main(0, nullptr);
     counting = false;
     reset_platform_hooks();
@@ -180,4 +184,54 @@ TEST(NoAllocation, AfterTheFirstGameFrame) {
     EXPECT_EQ(frames_of_kind[static_cast<std::size_t>(FrameKind::death)], 90);
     EXPECT_GT(frames_of_kind[static_cast<std::size_t>(FrameKind::game_over)], 0);
     EXPECT_GT(frames_of_kind[static_cast<std::size_t>(FrameKind::title)], 0);
+}
+
+// The cave editor's test-play: the game's frames while it plays the edited cave allocate nothing,
+// up to the editor's next picture. ctest runs each test in a process of its own.
+TEST(NoAllocation, InTheEditorsTestPlay) {
+    if (game_ran) GTEST_SKIP() << "the game already ran in this process: run this test alone";
+    ScratchDir dir;
+    copy_media(dir.path);
+    for (const auto& entry : fs::directory_iterator(fs::path(KROMBLIX_SOURCE_DIR) / "tests/replays/caves"))
+        fs::copy_file(entry.path(), dir.path / entry.path().filename());
+    // The tests' first cave: up takes the three diamonds above the start; down lets a rock fall
+    // onto an enemy (a blast). Test-play, some steps each way, then ESC back and ESC to leave.
+    const replay::Replay parsed = replay::parse_replay(
+        "500 down T\n550 down DOWN\n950 up DOWN\n1050 down LEFT\n1450 up LEFT\n1550 down ESC\n"
+        "1600 up ESC\n2000 down ESC\n");
+    ASSERT_EQ(parsed.error, "");
+    for (const replay::ReplayEvent& e : parsed.events) script.push_back(replay::to_sdl_event(e));
+    for (const replay::ReplayEvent& e : parsed.events) event_ticks.push_back(e.tick);
+
+    PlatformHooks hooks;
+    hooks.ticks = [] { return clock_ms; };
+    hooks.delay = [](std::uint32_t ms) { clock_ms += ms; };
+    hooks.poll_event = [](SDL_Event* event) {
+        if (next_event < script.size() && event_ticks[next_event] <= clock_ms) {
+            *event = script[next_event++];
+            return 1;
+        }
+        return 0;
+    };
+    hooks.frame_shown = [](FrameKind kind) {
+        if (kind == FrameKind::editor && counting) counting = false;
+        counting = counting || kind == FrameKind::cave;
+        frames_of_kind[static_cast<std::size_t>(kind)] += counting;
+    };
+    set_platform_hooks(hooks);
+    install_editor(editor_entry());
+    set_edit_file((dir.path / "level0.txt").string());
+    game_ran = true;
+    const int status = game_main(0, nullptr);
+    counting = false;
+    reset_platform_hooks();
+
+    EXPECT_EQ(status, 0);
+    std::string games, theirs;
+    for (int i = 0; i < std::min(noted.load(), NOTED); ++i) {
+        const std::string object = object_of(callers[static_cast<std::size_t>(i)]);
+        (games_own(object) ? games : theirs) += " " + object;
+    }
+    EXPECT_EQ(games, "") << "allocations in test-play, called from";
+    EXPECT_GE(frames_of_kind[static_cast<std::size_t>(FrameKind::cave)], 9);
 }

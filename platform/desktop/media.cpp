@@ -86,6 +86,8 @@ void media_play_sound(int channel, SoundId sound) {
         Mix_PlayChannelTimed(channel, audio_data::sounds[i], 0, -1);
 }
 
+int media_poll_event(SDL_Event* event) { return SDL_PollEvent(event); }
+
 void media_present(SDL_Surface* screen) { SDL_UpdateRect(screen, 0, 0, 0, 0); }
 
 void media_music_play(int theme) {
@@ -99,5 +101,8 @@ void media_music_fade_out(int ms) { Mix_FadeOutMusic(ms); }
 int media_music_playing() { return Mix_PlayingMusic(); }
 
 bool media_has_display() { return true; }
+
+// The player's files are on the disk once written.
+void plat_files_saved() {}
 
 bool media_audio_open() { return Mix_QuerySpec(nullptr, nullptr, nullptr) != 0; }

@@ -7,6 +7,10 @@
 // bytes R, G, B, A, so each frame is converted into the page's screen when it is presented.
 // Bitmaps are read with our own BMP reader: the page's SDL only decodes pictures the browser
 // has preloaded, and gives them in the canvas's channel order.
+//
+// Besides the keyboard, the page's on-screen controls (index.html calls kromblix_page_key) and
+// the browser's gamepads come in here as the events the desktop's SDL would give, so the gamepad
+// translation, the recorder and the game above see them as they see a desktop's.
 #include "platform/media.h"
 
 #include "platform/audio.h"
@@ -16,12 +20,16 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -85,7 +93,152 @@ bool read_file(const char* file, std::vector<std::uint8_t>& bytes) {
     return ok || fail(std::string("Error reading ") + file);
 }
 
+// ---- events of the page's own: on-screen controls and gamepads ----
+
+// Waiting for the next poll, oldest first. A control changes a few times between two polls at
+// most; were the ring ever full, the newest event would be dropped.
+std::array<SDL_Event, 64> page_events{};
+std::size_t page_event_first = 0, page_event_count = 0;
+
+void queue_page_event(const SDL_Event& event) {
+    if (page_event_count == page_events.size()) return;
+    page_events[(page_event_first + page_event_count++) % page_events.size()] = event;
+}
+
+bool take_page_event(SDL_Event* event) {
+    if (page_event_count == 0) return false;
+    *event = page_events[page_event_first];
+    page_event_first = (page_event_first + 1) % page_events.size();
+    --page_event_count;
+    return true;
+}
+
+// The on-screen controls, in the order index.html numbers them.
+constexpr std::array<SDLKey, 7> CONTROL_KEYS{SDLK_UP,    SDLK_DOWN,   SDLK_LEFT, SDLK_RIGHT,
+                                             SDLK_SPACE, SDLK_ESCAPE, SDLK_p};
+
+// What the game needs of a browser gamepad, kept as the desktop's SDL reports a joystick: the
+// d-pad as a hat, the first stick's two axes, the first two buttons.
+struct PageGamepad {
+    Uint8 hat = SDL_HAT_CENTERED;
+    std::array<Sint16, 2> axes{};
+    std::array<bool, 2> buttons{};
+};
+constexpr int PAGE_GAMEPADS = 4;
+std::array<PageGamepad, PAGE_GAMEPADS> gamepads{};
+constexpr double GAMEPAD_SAMPLE_MS = 8;
+double gamepads_sampled_at = -GAMEPAD_SAMPLE_MS;
+// In the browser's standard layout, buttons 12 to 15 are the d-pad's up, down, left and right.
+constexpr int DPAD_FIRST_BUTTON = 12;
+constexpr std::array<Uint8, 4> DPAD_HAT{SDL_HAT_UP, SDL_HAT_DOWN, SDL_HAT_LEFT, SDL_HAT_RIGHT};
+
+PageGamepad read_gamepad(const EmscriptenGamepadEvent& state) {
+    PageGamepad pad;
+    if (!state.connected) return pad;
+    if (std::string_view(state.mapping) == "standard" && state.numButtons >= DPAD_FIRST_BUTTON + 4)
+        for (std::size_t i = 0; i < DPAD_HAT.size(); ++i)
+            if (state.digitalButton[DPAD_FIRST_BUTTON + static_cast<int>(i)]) pad.hat |= DPAD_HAT[i];
+    for (int a = 0; a < std::min(state.numAxes, 2); ++a)
+        pad.axes[static_cast<std::size_t>(a)] =
+            static_cast<Sint16>(std::lround(std::clamp(state.axis[a], -1.0, 1.0) * 32767));
+    for (int b = 0; b < std::min(state.numButtons, 2); ++b)
+        pad.buttons[static_cast<std::size_t>(b)] = state.digitalButton[b] != 0;
+    return pad;
+}
+
+// Turns what changed on each gamepad since the last sample into joystick events.
+void sample_gamepads() {
+    const double now = emscripten_get_now();
+    if (now - gamepads_sampled_at < GAMEPAD_SAMPLE_MS) return;
+    gamepads_sampled_at = now;
+    if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return;
+    const int count = std::min(emscripten_get_num_gamepads(), PAGE_GAMEPADS);
+    for (int i = 0; i < count; ++i) {
+        EmscriptenGamepadEvent state{};
+        const PageGamepad now_pad =
+            emscripten_get_gamepad_status(i, &state) == EMSCRIPTEN_RESULT_SUCCESS ? read_gamepad(state) : PageGamepad{};
+        PageGamepad& was = gamepads[static_cast<std::size_t>(i)];
+        const auto which = static_cast<Uint8>(i);
+        SDL_Event e{};
+        if (now_pad.hat != was.hat) {
+            e.type = e.jhat.type = SDL_JOYHATMOTION;
+            e.jhat.which = which;
+            e.jhat.value = now_pad.hat;
+            queue_page_event(e);
+        }
+        for (std::size_t a = 0; a < now_pad.axes.size(); ++a) {
+            if (now_pad.axes[a] == was.axes[a]) continue;
+            e = SDL_Event{};
+            e.type = e.jaxis.type = SDL_JOYAXISMOTION;
+            e.jaxis.which = which;
+            e.jaxis.axis = static_cast<Uint8>(a);
+            e.jaxis.value = now_pad.axes[a];
+            queue_page_event(e);
+        }
+        for (std::size_t b = 0; b < now_pad.buttons.size(); ++b) {
+            if (now_pad.buttons[b] == was.buttons[b]) continue;
+            e = SDL_Event{};
+            e.type = e.jbutton.type = now_pad.buttons[b] ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+            e.jbutton.which = which;
+            e.jbutton.button = static_cast<Uint8>(b);
+            e.jbutton.state = now_pad.buttons[b] ? SDL_PRESSED : SDL_RELEASED;
+            queue_page_event(e);
+        }
+        was = now_pad;
+    }
+}
+
+// The page's window events as the desktop's SDL 1.2 gives them: a hidden page as a minimized
+// window, a page that lost the keyboard as a window that did. false for other window events.
+bool as_active_event(SDL_Event& event) {
+    Uint8 gain = 0, state = 0;
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_HIDDEN: state = SDL_APPACTIVE; break;
+    case SDL_WINDOWEVENT_SHOWN: gain = 1, state = SDL_APPACTIVE; break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: state = SDL_APPINPUTFOCUS; break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: gain = 1, state = SDL_APPINPUTFOCUS; break;
+    default: return false;
+    }
+    event = SDL_Event{};
+    event.type = event.active.type = SDL_ACTIVEEVENT;
+    event.active.gain = gain;
+    event.active.state = state;
+    return true;
+}
+
 }  // namespace
+
+// An on-screen control of the page (0 Up, 1 Down, 2 Left, 3 Right, 4 Space, 5 Escape, 6 P)
+// pressed (down != 0) or let go: the key event the keyboard gives for its key.
+extern "C" EMSCRIPTEN_KEEPALIVE void kromblix_page_key(int control, int down) {
+    if (control < 0 || control >= static_cast<int>(CONTROL_KEYS.size())) return;
+    SDL_Event e{};
+    e.type = e.key.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = CONTROL_KEYS[static_cast<std::size_t>(control)];
+    queue_page_event(e);
+}
+
+int media_poll_event(SDL_Event* event) {
+    if (!in_page()) return 0;
+    sample_gamepads();
+    if (take_page_event(event)) return 1;
+    while (SDL_PollEvent(event)) {
+        switch (event->type) {
+        // The gamepads are read above; SDL's own reading of those open at start would repeat them.
+        case SDL_JOYAXISMOTION:
+        case SDL_JOYBALLMOTION:
+        case SDL_JOYHATMOTION:
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP: continue;
+        case SDL_WINDOWEVENT:
+            if (as_active_event(*event)) return 1;
+            continue;
+        default: return 1;
+        }
+    }
+    return 0;
+}
 
 // ---- start-up, the screen and bitmaps ----
 
@@ -225,6 +378,14 @@ void media_present(SDL_Surface* screen) {
         }
     }
     SDL_UnlockSurface(page_screen);
+    // The page marks when the first frame was shown (the time the title takes to appear).
+    static bool first_shown = false;
+    if (!first_shown) {
+        first_shown = true;
+        // clang-format off
+        EM_ASM({ if (Module.onFirstFrame) Module.onFirstFrame(); });
+        // clang-format on
+    }
     // The page shows the canvas only when the game gives the browser a turn. The loops sleep
     // between frames, but the cave-complete animation draws its frames back to back.
     emscripten_sleep(0);
@@ -251,6 +412,13 @@ void media_music_fade_out(int ms) {
 int media_music_playing() { return in_page() ? Mix_PlayingMusic() : playing_theme != 0; }
 
 bool media_has_display() { return in_page(); }
+
+// The page's storage script (storage.js) copies the directory into the browser's storage.
+void plat_files_saved() {
+    // clang-format off
+    if (in_page()) EM_ASM({ if (Module.keepFiles) Module.keepFiles(); });
+    // clang-format on
+}
 
 // The page's mixer cannot be asked (Mix_QuerySpec is missing there).
 bool media_audio_open() { return audio_open; }

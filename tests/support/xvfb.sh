@@ -1,5 +1,5 @@
-# Sourced by the tests that start an X server. start_xvfb WORK_DIR starts Xvfb on a display of
-# its own, sets xvfb_pid and exports DISPLAY.
+# Sourced by the tests that start an X server. start_xvfb WORK_DIR [WxH] starts Xvfb on a display
+# of its own (a screen of 1024x768 unless WxH says otherwise), sets xvfb_pid and exports DISPLAY.
 #
 # The display number is one with neither a lock file in /tmp nor an X socket in the abstract
 # socket namespace (/proc/net/unix): a chroot, such as scripts/fresh-root.sh makes, shares that
@@ -7,12 +7,12 @@
 # server. Two tests choosing the same number at once is settled by Xvfb's lock: the loser ends
 # and the next number is tried.
 start_xvfb() {
-  local work=$1 n
+  local work=$1 size=${2:-1024x768} n
   for n in $(seq 20 99); do
     [ -e "/tmp/.X$n-lock" ] && continue
     grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null && continue
     : >"$work/display"
-    Xvfb ":$n" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb ":$n" -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do
       [ -s "$work/display" ] && { export DISPLAY=":$n"; return 0; }
