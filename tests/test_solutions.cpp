@@ -191,3 +191,117 @@ TEST_F(CaveSolutions, NothingInTheFirstCaveCanHurtThePlayer) {
     }
     EXPECT_GT(game_frames, 50);
 }
+
+// ---- the second set: data/caves/deeper ---------------------------------------------------
+// Read from the source tree, so the tests do not depend on the build's copy of the set.
+
+const fs::path DEEPER = DATA / "caves" / "deeper";
+const fs::path DEEPER_SOLUTIONS = SOLUTIONS / "deeper";
+constexpr int DEEPER_CAVES = 12;
+
+fs::path deeper_cave(int n) { return DEEPER / ("level" + std::to_string(n) + ".txt"); }
+fs::path deeper_file(int n, const char* extension) {
+    return DEEPER_SOLUTIONS / ("level" + std::to_string(n) + extension);
+}
+
+Moves deeper_moves(int n) {
+    const fs::path file = deeper_file(n, ".moves");
+    const solution::ParsedMoves parsed = solution::parse_moves(slurp(file));
+    EXPECT_EQ(parsed.error, "") << file;
+    EXPECT_EQ(solution::check_solution(parsed.moves), "") << file;
+    return parsed.moves;
+}
+
+// The set's name as the title shows it, a cave file for every number from 0 and nothing after
+// the last one, a solution for each, and no cave that the first set already has.
+TEST(DeeperSet, HasANameNewCavesAndASolutionForEach) {
+    const std::string name = lines_of(slurp(DEEPER / "name.txt")).at(0);
+    EXPECT_FALSE(name.empty());
+    EXPECT_LE(name.size(), 24u);
+    EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char c) { return c >= ' ' && c <= '~'; })) << name;
+
+    EXPECT_FALSE(fs::exists(deeper_cave(DEEPER_CAVES))) << "a cave past the last one the tests know";
+    std::vector<std::string> first_set;
+    for (int n = 0; n < CAVES; ++n) first_set.push_back(slurp(DATA / ("level" + std::to_string(n) + ".txt")));
+    for (int n = 0; n < DEEPER_CAVES; ++n) {
+        ASSERT_TRUE(fs::exists(deeper_cave(n))) << deeper_cave(n);
+        EXPECT_EQ(lines_of(slurp(deeper_cave(n))).size(), 20u) << deeper_cave(n);
+        EXPECT_EQ(std::count(first_set.begin(), first_set.end(), slurp(deeper_cave(n))), 0) << deeper_cave(n);
+        EXPECT_TRUE(fs::exists(deeper_file(n, ".moves")) && fs::exists(deeper_file(n, ".replay"))) << n;
+    }
+}
+
+class DeeperCaves : public CaveSolutions {
+protected:
+    void put_deeper(int cave, int as_number) {
+        fs::copy_file(deeper_cave(cave), dir.path / "run" / ("level" + std::to_string(as_number) + ".txt"));
+    }
+};
+
+class EachDeeperCave : public DeeperCaves, public ::testing::WithParamInterface<int> {};
+
+// As for the first set: cave N first, the next cave second, the solution finishes cave N without
+// a death and the next cave is loaded as its file says.
+TEST_P(EachDeeperCave, SolutionFinishesItFromAFreshStart) {
+    const int n = GetParam();
+    const int next = (n + 1) % DEEPER_CAVES;
+    const fs::path replay = deeper_file(n, ".replay");
+    expect_replay_matches(replay, {deeper_moves(n)}, {n});
+    put_deeper(n, 0);
+    put_deeper(next, 1);
+
+    const std::vector<Block> blocks = play(replay);
+    const Block* loaded = nullptr;
+    for (const Block& f : blocks) {
+        EXPECT_NE(f.kind, "death") << "the solution of deeper cave " << n << " loses a life";
+        if (f.kind != "game") continue;
+        EXPECT_EQ(f.get("lives"), 10);
+        if (f.get("cave_index") == 1) {
+            loaded = &f;
+            break;
+        }
+        EXPECT_EQ(f.get("cave_index"), 0);
+    }
+    ASSERT_NE(loaded, nullptr) << "deeper cave " << n << " is not finished by its solution";
+    const std::string cells = slurp(deeper_cave(next));
+    EXPECT_EQ(loaded->grid, lines_of(cells)) << "the frame after deeper cave " << n << " does not show cave " << next;
+    EXPECT_EQ(loaded->get("diamonds_left"), std::count(cells.begin(), cells.end(), '*'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Deeper, EachDeeperCave, ::testing::Range(0, DEEPER_CAVES),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return "level" + std::to_string(param.param);
+                         });
+
+// The whole set in one game, on the random numbers the caves before each one leave: every cave
+// in turn, caves 10 and 20 give a life each, no life is lost, and the game comes back to cave 1.
+TEST_F(DeeperCaves, AllSolutionsInOneGameComeBackToTheFirstCave) {
+    std::vector<Moves> all;
+    std::vector<int> numbers;
+    for (int n = 0; n < DEEPER_CAVES; ++n) {
+        all.push_back(deeper_moves(n));
+        numbers.push_back(n);
+        put_deeper(n, n);
+    }
+    const fs::path replay = DEEPER_SOLUTIONS / "all.replay";
+    expect_replay_matches(replay, all, numbers);
+
+    std::vector<int> visited;
+    int lives = 10;
+    for (const Block& f : play(replay)) {
+        ASSERT_NE(f.kind, "death") << "a life is lost in deeper cave " << (visited.empty() ? -1 : visited.back());
+        if (f.kind != "game") continue;
+        const int cave = f.get("cave_index");
+        if (!visited.empty() && visited.back() == cave) continue;
+        if (!visited.empty() && (visited.back() == 9 || visited.back() == 19)) ++lives;
+        visited.push_back(cave);
+        if (visited.size() > 1) {
+            EXPECT_EQ(f.grid, lines_of(slurp(deeper_cave(cave)))) << "deeper cave " << cave;
+        }
+        EXPECT_EQ(f.get("lives"), lives) << "on reaching deeper cave " << cave << " (visit " << visited.size() << ")";
+    }
+    std::vector<int> expected;
+    for (int n = 0; n < DEEPER_CAVES; ++n) expected.push_back(n);
+    expected.push_back(0);
+    EXPECT_EQ(visited, expected);
+}
