@@ -8,7 +8,7 @@
 std::optional<std::int32_t> tick_past_frame_clock() {
     const auto now = static_cast<std::int32_t>(plat_ticks());
     if (now <= game.frame_clock) {
-        plat_delay(1);
+        plat_idle(1, game.frame_clock + 1 - now);  // the frame is due at frame_clock + 1
         return std::nullopt;
     }
     return now;

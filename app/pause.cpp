@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr std::uint32_t PAUSE_POLL_MS = 10;
+constexpr std::uint32_t PAUSE_POLL_MS = 10;  // a hooked clock's sleep; the real clock sleeps a whole slice
+constexpr std::int32_t PAUSE_IDLE_MS = 1000;  // nothing is due while paused
 constexpr std::uint32_t DIM = 0x505050;   // multiplied into every pixel of the cave
 constexpr std::uint32_t BAND_DIM = 0x282828;  // darker still under the texts
 constexpr int BAND_TOP = 235, BAND_BOTTOM = 420;
@@ -88,6 +89,6 @@ bool run_pause() {
             if (event.type == SDL_KEYUP) release_arrow(event.key.keysym.sym);
             handle_comfort_key(event);
         }
-        plat_delay(PAUSE_POLL_MS);
+        plat_idle(PAUSE_POLL_MS, PAUSE_IDLE_MS);
     }
 }

@@ -26,12 +26,17 @@ constexpr int TITLE_RIBBONS = 103;
 // KROMBLIX_VERSION comes from the project version in CMakeLists.txt.
 constexpr const char* CREDIT = "KROMBLIX v" KROMBLIX_VERSION " - a cave digging game";
 
+// The picture's rows and columns on the screen: at most 639 by 479, less when the picture or the
+// screen is smaller.
+int picture_rows() { return std::min({PICTURE_ROWS, gfx.title_image->h, gfx.screen->h - PICTURE_Y}); }
+int picture_cols() { return std::min({PICTURE_COLS, gfx.title_image->w, gfx.screen->w - PICTURE_X}); }
+
 // The picture is copied as it is, with no transparency. A picture narrower than 640 pixels or
 // lower than 479 rows is copied row by row through its own pitch, clipped to its size.
 void copy_title_picture() {
     const SDL_Surface* image = gfx.title_image;
-    const int rows = std::min({PICTURE_ROWS, image->h, gfx.screen->h - PICTURE_Y});
-    const int cols = std::min({PICTURE_COLS, image->w, gfx.screen->w - PICTURE_X});
+    const int rows = picture_rows();
+    const int cols = picture_cols();
     const int stride = image->w >= PICTURE_ROW_LENGTH ? PICTURE_ROW_LENGTH : image->pitch / 4;
     const auto* src = static_cast<const std::uint32_t*>(image->pixels);
     for (int i = 0; i < rows; ++i, src += stride)
@@ -63,9 +68,11 @@ bool draw_title_frame() {
         unlock_surface(gfx.title_image);
         return false;
     }
-    fill_rect(0, 0, 799, 699, 0x494746);
+    // Each fill leaves out what the next draw covers.
+    fill_rect_around(0, 0, 799, 699, 79, 99, 719, 579, 0x494746);
     // One pixel larger than the picture on every side: a thin peach frame.
-    fill_rect(79, 99, 719, 579, 0xffcfa6);
+    fill_rect_around(79, 99, 719, 579, PICTURE_X, PICTURE_Y, PICTURE_X + picture_cols() - 1,
+                     PICTURE_Y + picture_rows() - 1, 0xffcfa6);
     copy_title_picture();
     draw_ribbons(TITLE_RIBBONS);
     draw_title_texts();
@@ -83,7 +90,7 @@ void title_frame() {
     const std::int32_t now = *due;
     // No frame due yet: sleep a little rather than spin the title loop.
     if (game.step_clock >= now) {
-        plat_delay(1);
+        plat_idle(1, game.step_clock + 1 - now);
         return;
     }
     // Frames that fell behind are drawn back to back, one per 55 ms of lag.

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -12,6 +13,10 @@ constexpr int SCREEN_W = 800;
 constexpr int SCREEN_H = 700;
 
 constexpr std::uint32_t WHITE = 0xFFFFFF;
+
+// The glyphs' ink masks cover the 94 characters '!' .. '~' of fonts up to 64 pixels wide.
+constexpr int INK_CELLS = 94;
+constexpr int INK_ROWS = 64;
 
 // The screen, the bitmaps drawn from and the renderer's scratch; the application fills it at start-up.
 struct RenderState {
@@ -22,6 +27,10 @@ struct RenderState {
     SDL_Surface* player_sheet = nullptr;
     std::array<int, 256> glyph_left{};
     std::array<int, 256> glyph_width{};
+    // Bit j of row r of a cell: the glyph's column glyph_left + j is inked in row r. Built with
+    // the widths, for a font no wider than INK_ROWS.
+    std::array<std::array<std::uint64_t, INK_ROWS>, INK_CELLS> glyph_ink{};
+    bool glyph_ink_built = false;
     std::array<char, 80> text_buffer{};
 };
 
@@ -40,13 +49,37 @@ inline std::uint32_t* pixel_at(SDL_Surface* surface, int x, int y) {
     return static_cast<std::uint32_t*>(surface->pixels) + y * (surface->pitch / 4) + x;
 }
 
-std::uint32_t blend_average(std::uint32_t a, std::uint32_t b);
-std::uint32_t blend_multiply(std::uint32_t a, std::uint32_t b);
-std::uint32_t blend_add(std::uint32_t a, std::uint32_t b);
+namespace canvas_detail {
+constexpr std::uint32_t channel(std::uint32_t colour, int shift) { return (colour >> shift) & 0xFF; }
+constexpr std::uint32_t pack(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return (r << 16) | (g << 8) | b; }
+}  // namespace canvas_detail
+
+// The blends work channel by channel and give 0 in the top byte. Inline: text and the pause screen
+// call them for every pixel they touch.
+constexpr std::uint32_t blend_average(std::uint32_t a, std::uint32_t b) {
+    using canvas_detail::channel, canvas_detail::pack;
+    return pack((channel(a, 16) + channel(b, 16)) / 2, (channel(a, 8) + channel(b, 8)) / 2,
+                (channel(a, 0) + channel(b, 0)) / 2);
+}
+
+constexpr std::uint32_t blend_multiply(std::uint32_t a, std::uint32_t b) {
+    using canvas_detail::channel, canvas_detail::pack;
+    return pack(channel(a, 16) * channel(b, 16) / 256, channel(a, 8) * channel(b, 8) / 256,
+                channel(a, 0) * channel(b, 0) / 256);
+}
+
+constexpr std::uint32_t blend_add(std::uint32_t a, std::uint32_t b) {
+    using canvas_detail::channel, canvas_detail::pack;
+    return pack(std::min(channel(a, 16) + channel(b, 16), 255u), std::min(channel(a, 8) + channel(b, 8), 255u),
+                std::min(channel(a, 0) + channel(b, 0), 255u));
+}
 
 // Fills the inclusive rectangle with the colour as given. Inverted rectangles and ones wider
 // than 800 or higher than 700 are ignored; the rest is clipped to the screen.
 void fill_rect(int x1, int y1, int x2, int y2, std::uint32_t colour);
+// fill_rect of the rectangle save its part inside the hole (hx1..hx2 by hy1..hy2, inclusive),
+// for a hole a later draw of the same frame covers.
+void fill_rect_around(int x1, int y1, int x2, int y2, int hx1, int hy1, int hx2, int hy2, std::uint32_t colour);
 // Move the inner part of the region up one row, darkened by an eighth / turned grey.
 void fade_shift_up(int x1, int y1, int x2, int y2);
 void gray_shift_up(int x1, int y1, int x2, int y2);

@@ -100,10 +100,15 @@ void draw_blast(int X, int Y, std::uint8_t code) {
             fill_rect(X + a + 1, Y + b + 1, X + a + e + 2, Y + b + d + 2, base + c);
             continue;
         }
-        // Columns a + 1 .. a + e + 2 and rows b + 1 .. b + d + 2 of the cell.
+        // Columns a + 1 .. a + e + 2 and rows b + 1 .. b + d + 2 of the cell: at most 4 by 4,
+        // within its pixels 1 .. 28. The whole 4 by 4 square is visited, the pixels outside the
+        // spark keep what they hold: no branch on the random sizes.
         std::uint32_t* row = cell + (b + 1) * stride + a + 1;
-        for (int i = 0; i <= d + 1; ++i, row += stride)
-            for (int j = 0; j <= e + 1; ++j) row[j] = base + c;
+        const std::uint32_t colour = base + c;
+        for (int i = 0; i < 4; ++i, row += stride) {
+            const int cols = i <= d + 1 ? e + 2 : 0;
+            for (int j = 0; j < 4; ++j) row[j] = j < cols ? colour : row[j];
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include "render/canvas.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -39,11 +40,44 @@ void blit_glyph(const std::uint32_t* src, int src_stride, std::uint32_t* dst, in
     }
 }
 
+// The same, visiting only the inked pixels the masks name: bit j of ink[i] >> shift for column j
+// of row i, of the cols columns on the screen.
+template <typename Mix>
+void blit_glyph_ink(const std::uint64_t* ink, int shift, int cols, const std::uint32_t* src, int src_stride,
+                    std::uint32_t* dst, int dst_stride, int rows, Mix mix) {
+    const std::uint64_t on_screen = (std::uint64_t{1} << cols) - 1;  // cols is below 64
+    for (int i = 0; i < rows; ++i, src += src_stride, dst += dst_stride) {
+        for (std::uint64_t m = (ink[i] >> shift) & on_screen; m != 0; m &= m - 1) {
+            const int j = std::countr_zero(m);
+            dst[j] = mix(src[j], dst[j]);
+        }
+    }
+}
+
+void build_ink_masks(const SDL_Surface* font, int n) {
+    gfx.glyph_ink_built = font->w <= INK_ROWS;
+    if (!gfx.glyph_ink_built) return;
+    const int w = font->w;
+    const int stride = font->pitch / 4;
+    const auto* pixels = static_cast<const std::uint32_t*>(font->pixels);
+    for (int k = 0; k < std::min(n, INK_CELLS); ++k) {
+        auto& ink = gfx.glyph_ink[index(k)];
+        ink.fill(0);
+        const int left = gfx.glyph_left[index(k)], width = gfx.glyph_width[index(k)];
+        for (int r = 0; r < w; ++r) {
+            const std::uint32_t* row = pixels + (k * w + r) * stride + left;
+            for (int j = 0; j < width; ++j)
+                if (row[j] != 0) ink[index(r)] |= std::uint64_t{1} << j;
+        }
+    }
+}
+
 }  // namespace
 
 void build_font_metrics() {
     SDL_Surface* font = gfx.font_image;
     const int n = cell_count(font);
+    gfx.glyph_ink_built = false;
     if (n == 0) return;
     const int w = font->w;
     const int stride = font->pitch / 4;
@@ -63,6 +97,7 @@ void build_font_metrics() {
         gfx.glyph_left[index(k)] = left;
         gfx.glyph_width[index(k)] = right - left;
     }
+    build_ink_masks(font, n);
 }
 
 void draw_glyph(int x, int y, int ch, int mode, std::uint32_t colour) {
@@ -87,23 +122,20 @@ void draw_glyph(int x, int y, int ch, int mode, std::uint32_t colour) {
     std::uint32_t* dst = pixel_at(screen, x + j_lo, y + i_lo);
     const int dst_stride = screen->pitch / 4;
     const int rows = i_hi - i_lo, cols = j_hi - j_lo;
+    // With the ink masks only the inked pixels are visited, without them every pixel is tested.
+    const auto blit = [&](auto mix) {
+        if (gfx.glyph_ink_built)
+            blit_glyph_ink(gfx.glyph_ink[index(k)].data() + i_lo, j_lo, cols, src, src_stride, dst, dst_stride, rows,
+                           mix);
+        else
+            blit_glyph(src, src_stride, dst, dst_stride, rows, cols, mix);
+    };
 
     switch (mode) {
-    case GLYPH_SHADOW:
-        blit_glyph(src, src_stride, dst, dst_stride, rows, cols,
-                   [](std::uint32_t s, std::uint32_t d) { return blend_multiply(s ^ 0x00FFFFFFu, d); });
-        break;
-    case GLYPH_AVERAGE:
-        blit_glyph(src, src_stride, dst, dst_stride, rows, cols,
-                   [](std::uint32_t s, std::uint32_t d) { return blend_average(s, d); });
-        break;
-    case GLYPH_ADD:
-        blit_glyph(src, src_stride, dst, dst_stride, rows, cols,
-                   [colour](std::uint32_t, std::uint32_t d) { return blend_add(colour, d); });
-        break;
-    default:
-        blit_glyph(src, src_stride, dst, dst_stride, rows, cols, [](std::uint32_t s, std::uint32_t) { return s; });
-        break;
+    case GLYPH_SHADOW: blit([](std::uint32_t s, std::uint32_t d) { return blend_multiply(s ^ 0x00FFFFFFu, d); }); break;
+    case GLYPH_AVERAGE: blit([](std::uint32_t s, std::uint32_t d) { return blend_average(s, d); }); break;
+    case GLYPH_ADD: blit([colour](std::uint32_t, std::uint32_t d) { return blend_add(colour, d); }); break;
+    default: blit([](std::uint32_t s, std::uint32_t) { return s; }); break;
     }
     unlock_surface(font);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -15,6 +16,22 @@ constexpr std::uint32_t TRANSPARENT = 0x00FFFFFF;
 // True when the sheet's pixel memory holds every word up to (and including) word index last.
 bool sheet_holds(const SDL_Surface* sheet, long last) {
     return sheet != nullptr && last < static_cast<long>(sheet->pitch / 4) * sheet->h;
+}
+
+// Four pixels at a time, with GCC's and clang's vector types.
+using Quad = std::uint32_t __attribute__((vector_size(16)));
+
+// A row of n pixels (a multiple of 4) copied but where the source is exact white. Masks rather
+// than a branch per pixel, four pixels at a time.
+void copy_keyed_row(const std::uint32_t* src, std::uint32_t* dst, int n) {
+    for (int j = 0; j < n; j += 4) {
+        Quad s, d;
+        std::memcpy(&s, src + j, sizeof s);
+        std::memcpy(&d, dst + j, sizeof d);
+        const auto clear = reinterpret_cast<Quad>(s == TRANSPARENT);  // all ones where transparent
+        d = (s & ~clear) | (d & clear);
+        std::memcpy(dst + j, &d, sizeof d);
+    }
 }
 
 // Copies a 32 by 32 block whose first source word is src (rows src_stride words apart) to the
@@ -29,6 +46,10 @@ void copy_block(const std::uint32_t* src, int src_stride, int col, int row) {
     src += i_lo * src_stride;
     std::uint32_t* dst = pixel_at(screen, x0, y0 + i_lo);
     for (int i = i_lo; i < i_hi; ++i, src += src_stride, dst += dst_stride) {
+        if (j_lo == 0 && j_hi == CELL_PX) {
+            copy_keyed_row(src, dst, CELL_PX);  // the block's whole row is on the screen
+            continue;
+        }
         for (int j = j_lo; j < j_hi; ++j) {
             if (src[j] != TRANSPARENT) dst[j] = src[j];
         }

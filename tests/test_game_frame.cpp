@@ -55,3 +55,15 @@ TEST_F(Pacing, TheTitlePollTakesSpaceAndIgnoresTheArrowsAfterIt) {
     EXPECT_EQ(std::tuple(game.on_title, game.lives, game.score, game.cave_index, game.key_left),
               std::tuple(0, 10, 0, 0, 0));
 }
+
+TEST_F(Pacing, WaitingForAFrameSleepsOneMillisecondAtATimeOnAHookedClock) {
+    // The replays' ticks rest on this: a longer sleep towards the due frame is the real clock's only.
+    load(paste(blank(), 5, 5, {"S"}));
+    game.frame_clock = 1060;
+    for (int i = 0; i < 60; ++i) game_frame();
+    EXPECT_EQ(std::tuple(now_ms, slept_ms, game_frames()), std::tuple(1060u, 60u, 0));
+    game_frame();  // 1060 is not past frame_clock yet
+    game_frame();
+    plat_idle(10, 500);
+    EXPECT_EQ(std::tuple(now_ms, game_frames()), std::tuple(1071u, 1));
+}

@@ -1,6 +1,8 @@
 // Frame-time benchmarks: the cave drawing of an ordinary and of the worst possible cave, a whole
-// game frame, a title frame and a simulation step, on the real generated art.
-//   build/tools/kromblix-bench [--benchmark_filter=...]
+// game frame, a title frame and a simulation step, on the real generated art, each beside a plain
+// loop that writes every pixel of the screen once: after the runs a table gives each figure as a
+// multiple of that loop's time in the same run (medians when run with repetitions).
+//   build/tools/kromblix-bench [--benchmark_repetitions=5] [--benchmark_filter=...]
 #include "app/assets.h"
 #include "app/loops.h"
 #include "app/title.h"
@@ -15,8 +17,13 @@
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
+#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -37,6 +44,22 @@ void fill_cave(std::uint8_t code) {
     for (int y = 0; y < CAVE_H; ++y)
         for (int x = 0; x < CAVE_W; ++x) set_cell(x, y, code);
 }
+
+// The yardstick: every pixel of an 800 by 700 32-bit buffer written once with a value computed
+// from its position.
+void BM_PlainPixelLoop(benchmark::State& state) {
+    std::vector<std::uint32_t> buffer(static_cast<std::size_t>(SCREEN_W * SCREEN_H));
+    std::uint32_t frame = 0;
+    for (auto _ : state) {
+        std::uint32_t* p = buffer.data();
+        for (int y = 0; y < SCREEN_H; ++y)
+            for (int x = 0; x < SCREEN_W; ++x) *p++ = static_cast<std::uint32_t>(x * 3 + y * 5) ^ frame;
+        ++frame;
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PlainPixelLoop)->Unit(benchmark::kMicrosecond);
 
 void BM_DrawOrdinaryCave(benchmark::State& state) {
     load_assets();
@@ -80,6 +103,42 @@ void BM_SimStep(benchmark::State& state) {
 }
 BENCHMARK(BM_SimStep)->Unit(benchmark::kMicrosecond);
 
+// The console report, then each figure as a multiple of the plain loop's CPU time: the medians
+// when the runs are repeated, otherwise the single runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (!single && !median) continue;
+            std::string name = run.run_name.function_name;
+            if (name.rfind("BM_", 0) == 0) name.erase(0, 3);
+            if (figures.find(name) == figures.end()) order.push_back(name);
+            figures[name] = run.GetAdjustedCPUTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const auto base = figures.find("PlainPixelLoop");
+        if (base == figures.end() || base->second <= 0) return;
+        std::ostream& out = GetOutputStream();
+        std::array<char, 100> line{};
+        std::snprintf(line.data(), line.size(), "\n%-22s %12s %10s\n", "figure (CPU time)", "us", "x loop");
+        out << line.data();
+        for (const std::string& name : order) {
+            std::snprintf(line.data(), line.size(), "%-22s %12.1f %10.2f\n", name.c_str(), figures[name],
+                          figures[name] / base->second);
+            out << line.data();
+        }
+    }
+
+private:
+    std::vector<std::string> order;
+    std::map<std::string, double> figures;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,7 +149,8 @@ int main(int argc, char** argv) {
     set_up_game();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
 }
