@@ -56,13 +56,15 @@ TEST(SolutionProgram, RefusesADirectoryAndReportsALostReplay) {
 
 Rows level_rows(int n) { return lines_of(slurp(DATA / ("level" + std::to_string(n) + ".txt"))); }
 
-Moves solution_moves(int n) {
-    const fs::path file = SOLUTIONS / ("level" + std::to_string(n) + ".moves");
+// A stored solution's moves, which must parse and keep the two rules of a solution.
+Moves stored_moves(const fs::path& file) {
     const solution::ParsedMoves parsed = solution::parse_moves(slurp(file));
     EXPECT_EQ(parsed.error, "") << file;
     EXPECT_EQ(solution::check_solution(parsed.moves), "") << file;
     return parsed.moves;
 }
+
+Moves solution_moves(int n) { return stored_moves(SOLUTIONS / ("level" + std::to_string(n) + ".moves")); }
 
 // A scratch run directory with the generated media; the caves are put in by each test.
 class CaveSolutions : public ::testing::Test {
@@ -95,6 +97,25 @@ void expect_replay_matches(const fs::path& replay, const std::vector<Moves>& cav
         << replay << " is out of date: make it again with kromblix-solution (docs/caves.md)";
 }
 
+// The record of a solution played with its cave first and the next cave second: no life is
+// lost, and the first frame of the second cave shows it as its file (next_cells) says.
+void expect_finishes_into(const std::vector<Block>& blocks, const std::string& cave, const std::string& next_cells) {
+    const Block* loaded = nullptr;
+    for (const Block& f : blocks) {
+        EXPECT_NE(f.kind, "death") << "the solution of " << cave << " loses a life";
+        if (f.kind != "game") continue;
+        EXPECT_EQ(f.get("lives"), 10);
+        if (f.get("cave_index") == 1) {
+            loaded = &f;
+            break;
+        }
+        EXPECT_EQ(f.get("cave_index"), 0);
+    }
+    ASSERT_NE(loaded, nullptr) << cave << " is not finished by its solution";
+    EXPECT_EQ(loaded->grid, lines_of(next_cells)) << "the frame after " << cave << " does not show the next cave";
+    EXPECT_EQ(loaded->get("diamonds_left"), std::count(next_cells.begin(), next_cells.end(), '*'));
+}
+
 class EachCave : public CaveSolutions, public ::testing::WithParamInterface<int> {};
 
 // Cave N as the first cave of a game and the next cave as the second: the solution finishes the
@@ -108,22 +129,8 @@ TEST_P(EachCave, SolutionFinishesItFromAFreshStart) {
     put_cave(n, 0);
     put_cave(next, 1);
 
-    const std::vector<Block> blocks = play(replay);
-    const Block* loaded = nullptr;
-    for (const Block& f : blocks) {
-        EXPECT_NE(f.kind, "death") << "the solution of cave " << n << " loses a life";
-        if (f.kind != "game") continue;
-        EXPECT_EQ(f.get("lives"), 10);
-        if (f.get("cave_index") == 1) {
-            loaded = &f;
-            break;
-        }
-        EXPECT_EQ(f.get("cave_index"), 0);
-    }
-    ASSERT_NE(loaded, nullptr) << "cave " << n << " is not finished by its solution";
-    EXPECT_EQ(loaded->grid, level_rows(next)) << "the frame after cave " << n << " does not show cave " << next;
-    const std::string cells = slurp(DATA / ("level" + std::to_string(next) + ".txt"));
-    EXPECT_EQ(loaded->get("diamonds_left"), std::count(cells.begin(), cells.end(), '*'));
+    expect_finishes_into(play(replay), "cave " + std::to_string(n),
+                         slurp(DATA / ("level" + std::to_string(next) + ".txt")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, EachCave, ::testing::Range(0, CAVES), [](const ::testing::TestParamInfo<int>& param) {
@@ -206,13 +213,7 @@ fs::path deeper_file(int n, const char* extension) {
     return DEEPER_SOLUTIONS / ("level" + std::to_string(n) + extension);
 }
 
-Moves deeper_moves(int n) {
-    const fs::path file = deeper_file(n, ".moves");
-    const solution::ParsedMoves parsed = solution::parse_moves(slurp(file));
-    EXPECT_EQ(parsed.error, "") << file;
-    EXPECT_EQ(solution::check_solution(parsed.moves), "") << file;
-    return parsed.moves;
-}
+Moves deeper_moves(int n) { return stored_moves(deeper_file(n, ".moves")); }
 
 // The set's name as the title shows it, a cave file for every number from 0 and nothing after
 // the last one, a solution for each, and no cave that the first set already has.
@@ -252,22 +253,7 @@ TEST_P(EachDeeperCave, SolutionFinishesItFromAFreshStart) {
     put_deeper(n, 0);
     put_deeper(next, 1);
 
-    const std::vector<Block> blocks = play(replay);
-    const Block* loaded = nullptr;
-    for (const Block& f : blocks) {
-        EXPECT_NE(f.kind, "death") << "the solution of deeper cave " << n << " loses a life";
-        if (f.kind != "game") continue;
-        EXPECT_EQ(f.get("lives"), 10);
-        if (f.get("cave_index") == 1) {
-            loaded = &f;
-            break;
-        }
-        EXPECT_EQ(f.get("cave_index"), 0);
-    }
-    ASSERT_NE(loaded, nullptr) << "deeper cave " << n << " is not finished by its solution";
-    const std::string cells = slurp(deeper_cave(next));
-    EXPECT_EQ(loaded->grid, lines_of(cells)) << "the frame after deeper cave " << n << " does not show cave " << next;
-    EXPECT_EQ(loaded->get("diamonds_left"), std::count(cells.begin(), cells.end(), '*'));
+    expect_finishes_into(play(replay), "deeper cave " + std::to_string(n), slurp(deeper_cave(next)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Deeper, EachDeeperCave, ::testing::Range(0, DEEPER_CAVES),
