@@ -100,8 +100,11 @@ Replay parse_replay(std::string_view text) {
             if (!(move && count == 5) && !(press && count == 6))
                 return fail("a mouse event is \"TIME mouse move X Y\" or \"TIME mouse down|up X Y BUTTON\"");
             std::uint64_t x = 0, y = 0;
-            if (!parse_number(words[3], x) || !parse_number(words[4], y) || x >= REPLAY_MOUSE_W || y >= REPLAY_MOUSE_H)
-                return fail(concat({"\"", shown_word(words[3]), " ", shown_word(words[4]),
+            // Only the bad coordinate is shown, so the message stays as short as the others.
+            const bool x_fits = parse_number(words[3], x) && x < REPLAY_MOUSE_W;
+            const bool y_fits = parse_number(words[4], y) && y < REPLAY_MOUSE_H;
+            if (!x_fits || !y_fits)
+                return fail(concat({x_fits ? "Y \"" : "X \"", shown_word(words[x_fits ? 4 : 3]),
                                     "\" is not a point of the picture (X 0 to 799, Y 0 to 699)"}));
             event.x = static_cast<int>(x);
             event.y = static_cast<int>(y);

@@ -147,6 +147,11 @@ TEST(ReplayFile, MouseEventsAndEditorKeysReadBackAsWritten) {
     };
     for (const auto& [bad_text, message] : bad)
         EXPECT_NE(replay::parse_replay(bad_text).error.find(message), std::string::npos) << bad_text;
+    // Two long words of bytes that are shown escaped: the message still names one word only.
+    const std::string long_word(80, '\xc4');
+    const std::string error = replay::parse_replay("1 mouse move " + long_word + " " + long_word).error;
+    EXPECT_NE(error.find("X \"\\xc4"), std::string::npos) << error;
+    EXPECT_LE(error.size(), 400u) << error;
 }
 
 TEST(Screenshots, SelectionsChooseFramesByNumberAndKind) {
