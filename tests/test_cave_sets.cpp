@@ -6,7 +6,11 @@
 #include "sim/cave_loader.h"
 #include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <ios>
+#include <vector>
 
 using namespace test_env;
 

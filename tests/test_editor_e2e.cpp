@@ -4,7 +4,10 @@
 #include "sim/cave_check.h"
 #include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 using namespace test_env;
 
