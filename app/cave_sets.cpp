@@ -13,7 +13,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -7,6 +7,7 @@
 // among the first and every cave reached in that set.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>

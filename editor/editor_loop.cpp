@@ -1,5 +1,7 @@
 // The editor's loop: events from the keyboard and the mouse, saving, and test-play through the
 // game's own loop.
+#include "editor/cave_edit.h"
+#include "app/game_main.h"
 #include "editor/editor.h"
 
 #include "app/comforts.h"
@@ -24,6 +26,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

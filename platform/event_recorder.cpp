@@ -7,8 +7,10 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <unistd.h>
 
 namespace {

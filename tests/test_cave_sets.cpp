@@ -7,7 +7,11 @@
 #include "sim/cave_marks.h"
 #include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <ios>
+#include <vector>
 
 using namespace test_env;
 

@@ -6,9 +6,17 @@
 #include "editor/prove.h"
 #include "sim/cave_check.h"
 #include "sim/cave_loader.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
+#include <cstdint>
+#include <cstddef>
+#include <array>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
+#include <utility>
 
 using namespace test_env;
 using namespace editor;

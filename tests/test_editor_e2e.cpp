@@ -5,7 +5,10 @@
 #include "sim/cave_marks.h"
 #include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 using namespace test_env;
 
