@@ -32,7 +32,6 @@ struct Proof {
     int pipe = -1;
     std::string pending;     // output not yet a whole line
     std::string answer;      // the last line that is no progress report
-    bool marked = false;
     CaveMap cave{};          // the cave being proved
     std::string scratch;     // the scratch directory: cave.txt, route.moves, route.replay
     std::string route;       // route.replay of the last proof that found one
@@ -74,10 +73,9 @@ void take_line(const std::string& line) {
     long long routes = 0;
     int best = 0;
     if (std::sscanf(line.c_str(), "progress %u %d %lld %d", &seconds, &length, &routes, &best) == 4) {
-        say(SAID, "proving: %u s, route length %d, P stops", seconds, length);
+        say(SAID, "proving: %u s, length %d; P stops", seconds, length);
         return;
     }
-    if (line.starts_with("marked ")) proof.marked = true;
     if (!line.empty()) proof.answer = line;
 }
 
@@ -121,7 +119,7 @@ void finish() {
         proof.route = replay;
         proof.route_cave = proof.cave;
     }
-    const std::string line = proof_summary(proof.answer, status, proof.marked, has_route);
+    const std::string line = proof_summary(proof.answer, status, has_route);
     say(status == 0 ? GOOD : status == 1 ? SAID : WARNED, "%s", line.c_str());
 }
 
@@ -134,14 +132,13 @@ bool proof_running() { return proof.pid > 0; }
 const std::string& route_replay() { return proof.route; }
 const CaveMap& route_cave() { return proof.route_cave; }
 
-std::string proof_summary(std::string_view answer, int status, bool marked, bool has_route) {
+std::string proof_summary(std::string_view answer, int status, bool has_route) {
     if (status < 0) return "the solver ended without an answer";
     std::string line(answer.empty() ? std::string_view("the solver gave no answer") : answer);
-    // The files' names are the editor's business: the answer up to them.
-    if (const std::size_t at = line.find(" in route.moves"); at != std::string::npos) line.resize(at);
-    if (line.ends_with(",")) line.pop_back();
     if (line.starts_with("kromblix-solve: ")) line.erase(0, 16);
-    if (has_route) line += marked ? ", marked proven; W watches it" : "; W watches it";
+    // The strip has room for the answer itself ("winnable on 16 of 16 sequences"), not for the
+    // route's length and files.
+    if (has_route) line = line.substr(0, line.find(':')) + ": W watches";
     if (line.size() > 150) line.resize(150);
     return line;
 }
@@ -205,7 +202,6 @@ void start_proof(const CaveMap& cave, const std::string& saved_file) {
     proof.pipe = fds[0];
     proof.pending.clear();
     proof.answer.clear();
-    proof.marked = false;
     proof.cave = cave;
     say(SAID, "proving: P stops");
     if (proof.at_once) look_at_proof();

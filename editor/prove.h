@@ -38,8 +38,8 @@ const CaveMap& route_cave();
 // Proofs run to their end before the editor polls again (the replay runner's choice).
 void set_proofs_at_once(bool at_once);
 
-// The strip's line for the solver's answer (its last line) and exit status: the answer up to its
-// details, the route's length, and what W and the mark do.
-std::string proof_summary(std::string_view answer, int status, bool marked, bool has_route);
+// The strip's line for the solver's answer (its last line) and exit status: the answer itself,
+// and that W watches the route when there is one.
+std::string proof_summary(std::string_view answer, int status, bool has_route);
 
 }  // namespace editor

@@ -188,19 +188,19 @@ TEST_F(CaveFileSaving, OpeningSaysWhyAFileIsNotACave) {
     EXPECT_NE(error.find("larger than any cave file"), std::string::npos) << error;
 }
 
-// The strip's line for the solver's answer: without the route files' names, with what W does.
+// The strip's line for the solver's answer: the answer itself, and what W does.
 TEST(Proof, TheStripSaysTheSolversAnswer) {
     using editor::proof_summary;
     EXPECT_EQ(proof_summary("winnable on 16 of 16 sequences: a route of 57 steps in route.moves and route.replay", 0,
-                            true, true),
-              "winnable on 16 of 16 sequences: a route of 57 steps, marked proven; W watches it");
+                            true),
+              "winnable on 16 of 16 sequences: W watches");
     EXPECT_EQ(proof_summary("won on 3 of 16 sequences: the best route found, 90 steps, in route.moves and route.replay",
-                            1, false, true),
-              "won on 3 of 16 sequences: the best route found, 90 steps; W watches it");
-    EXPECT_EQ(proof_summary("no route found in 120 s", 1, false, false), "no route found in 120 s");
-    EXPECT_EQ(proof_summary("kromblix-solve: the cave is broken; mend it first", 2, false, false),
+                            1, true),
+              "won on 3 of 16 sequences: W watches");
+    EXPECT_EQ(proof_summary("no route found in 120 s", 1, false), "no route found in 120 s");
+    EXPECT_EQ(proof_summary("kromblix-solve: the cave is broken; mend it first", 2, false),
               "the cave is broken; mend it first");
-    EXPECT_EQ(proof_summary("", 1, false, false), "the solver gave no answer");
-    EXPECT_EQ(proof_summary("anything", -1, false, false), "the solver ended without an answer");
-    EXPECT_LE(proof_summary(std::string(500, 'x'), 1, false, true).size(), 150u);
+    EXPECT_EQ(proof_summary("", 1, false), "the solver gave no answer");
+    EXPECT_EQ(proof_summary("anything", -1, false), "the solver ended without an answer");
+    EXPECT_LE(proof_summary(std::string(500, 'x'), 1, false).size(), 150u);
 }
