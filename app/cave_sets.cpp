@@ -3,6 +3,7 @@
 #include "app/progress.h"
 #include "app/scores.h"
 #include "sim/cave_check.h"
+#include "sim/cave_marks.h"
 #include "sim/cave_loader.h"
 
 #include <algorithm>
@@ -12,7 +13,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +32,7 @@ struct Offer {
     int start = 0;
     std::array<char, 96> set_line{};
     std::array<char, 96> start_line{};
+    std::array<char, 96> proven_line{};
 };
 Offer offer;
 
@@ -229,6 +234,7 @@ bool read_cave_set(const std::string& dir_given, CaveSet& set, std::string& faul
     }
     if (set.name.empty()) set.name = shown_set_name(last_name(dir));
     set.key = "dir-" + hex_digest(dir);
+    set.proven = read_proven_marks(dir, set.caves);
     return faults.empty();
 }
 
@@ -237,6 +243,7 @@ std::vector<CaveSet> find_cave_sets(const std::string& own_dir) {
     CaveSet first;
     first.key = MAIN_SET_KEY;
     while (first.caves < MAX_SET_CAVES && exists_as_file("level" + std::to_string(first.caves) + ".txt")) ++first.caves;
+    first.proven = read_proven_marks("", first.caves);
     sets.push_back(first);
     std::error_code ec;
     const fs::path data_dir = fs::absolute(".", ec).lexically_normal();
@@ -281,6 +288,25 @@ int offer_cave_sets(const std::string& caves_dir, const std::string& own_dir) {
 
 bool cave_sets_offered() { return offer.offered; }
 
+std::vector<bool> read_proven_marks(const std::string& dir, int caves) {
+    std::vector<bool> proven(static_cast<std::size_t>(std::max(caves, 0)), false);
+    const std::string file = dir + cave_marks::FILE_NAME;
+    std::string bytes, why;
+    if (caves <= 0 || !exists_as_file(file)) return proven;
+    if (!read_small_file(file, cave_marks::MAX_FILE, bytes, why)) {
+        std::printf("Warning: %s cannot be read (%s); no cave of the set is shown as proven\n", file.c_str(), why.c_str());
+        return proven;
+    }
+    const std::vector<cave_marks::Mark> marks = cave_marks::read_marks(bytes);
+    for (int n = 0; n < caves && !marks.empty(); ++n) {
+        const std::string name = "level" + std::to_string(n) + ".txt";
+        if (std::none_of(marks.begin(), marks.end(), [&](const cave_marks::Mark& m) { return m.cave == name; })) continue;
+        if (read_small_file(dir + name, MAX_CAVE_FILE, bytes, why))
+            proven[static_cast<std::size_t>(n)] = cave_marks::is_proven(marks, name, bytes);
+    }
+    return proven;
+}
+
 std::string own_sets_beside(const std::string& scores_path) {
     const std::size_t slash = scores_path.rfind('/');
     return slash == std::string::npos ? std::string() : scores_path.substr(0, slash + 1) + "caves";
@@ -295,6 +321,15 @@ void step_cave_set(int step) {
 void step_start_cave(int step) { offer.start = std::clamp(offer.start + step, 0, last_start()); }
 
 int start_cave() { return std::min(offer.start, last_start()); }
+
+const char* title_proven_line() {
+    if (!offer.offered || offer.sets.empty()) return "";
+    const CaveSet& set = offer.sets[static_cast<std::size_t>(offer.chosen)];
+    const auto cave = static_cast<std::size_t>(start_cave());
+    if (cave >= set.proven.size() || !set.proven[cave]) return "";
+    std::snprintf(offer.proven_line.data(), offer.proven_line.size(), "cave %d is proven winnable", start_cave() + 1);
+    return offer.proven_line.data();
+}
 
 const char* title_set_line() { return offer.offered ? offer.set_line.data() : ""; }
 

@@ -7,6 +7,7 @@
 // among the first and every cave reached in that set.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,13 @@ struct CaveSet {
     std::string name;  // as the title shows it; "" for the shipped first set
     std::string key;   // names the set's best scores and caves reached (app/progress.h)
     int caves = 0;
+    // Per cave: proven.txt in the set's folder marks it proven, with the bytes it has now.
+    std::vector<bool> proven;
 };
+
+// The caves of the set in dir ("" for the data directory's own) that its proven.txt marks
+// proven, caves of them: any bytes in that file read as some marks or none.
+std::vector<bool> read_proven_marks(const std::string& dir, int caves);
 
 // name.txt's name: its first line without trailing blanks, when that is 1 to 24 printable ASCII
 // characters; "" otherwise.
@@ -56,3 +63,5 @@ int start_cave();  // counted from 0
 // starts ("" while no cave past the first has been reached).
 const char* title_set_line();
 const char* title_start_line();
+// The mark of the cave SPACE starts, when the set's proven.txt marks it ("" when not).
+const char* title_proven_line();

@@ -16,6 +16,7 @@
 #include "platform/stop.h"
 #include "render/canvas.h"
 #include "render/scenes.h"
+#include "sim/presentation.h"
 
 #include <SDL.h>
 

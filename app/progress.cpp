@@ -3,10 +3,14 @@
 #include "app/kept_file.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <system_error>
+#include <string>
 
 namespace {
 

@@ -4,12 +4,16 @@
 #include "app/progress.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace {
 

@@ -84,8 +84,11 @@ void draw_title_texts() {
     // Above the picture: the chosen set, unless it is the shipped first, and the cave SPACE
     // starts, once a cave past the first has been reached.
     if (const char* set = title_set_line(); *set) draw_text((gfx.screen->w - text_width(set)) / 2, 30, set, 0x30a0d0);
-    if (const char* start = title_start_line(); *start)
-        draw_text((gfx.screen->w - text_width(start)) / 2, 62, start, 0xffff66);
+    const char* start = title_start_line();
+    if (*start) draw_text((gfx.screen->w - text_width(start)) / 2, 62, start, 0xffff66);
+    // The solver's mark (proven.txt in the set's folder), under the lines above.
+    if (const char* proven = title_proven_line(); *proven)
+        draw_text((gfx.screen->w - text_width(proven)) / 2, *start ? 78 : 62, proven, 0x30d050);
 }
 
 // One whole title frame; false when a lock failed and nothing was drawn.

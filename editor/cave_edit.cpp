@@ -1,7 +1,11 @@
 #include "editor/cave_edit.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <array>
 #include <cstdio>
+#include "sim/game_state.h"
+#include <span>
 
 namespace editor {
 

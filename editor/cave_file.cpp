@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include "editor/cave_edit.h"
+#include "sim/game_state.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "editor/cave_edit.h"
+#include "sim/game_state.h"
 
+#include <cstddef>
 #include <string>
 
 namespace editor {

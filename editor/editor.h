@@ -10,6 +10,10 @@
 // The entry game_main runs for --edit.
 EditorEntry editor_entry();
 
+// The replay runner's choice: a proof (key P, editor/prove.h) runs to its end at the poll that
+// takes the key, so a replayed session does not depend on the machine's speed.
+void set_editor_proofs_at_once(bool at_once);
+
 // What an editor frame shows, for the replay runner's frame record.
 struct EditorView {
     const std::uint8_t* cells = nullptr;  // the cave as shown, 20 rows of 25 cells

@@ -1,12 +1,17 @@
 #include "editor/editor_draw.h"
 
 #include "app/text_width.h"
+#include "editor/cave_edit.h"
+#include "editor/editor_state.h"
 #include "platform/platform.h"
 #include "render/canvas.h"
 #include "render/font.h"
 #include "render/sprites.h"
+#include "sim/game_state.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 namespace editor {

@@ -3,7 +3,6 @@
 // rectangle being drawn, and the strip in place of the status bar. Private to editor/.
 #pragma once
 
-#include "editor/editor_state.h"
 
 namespace editor {
 

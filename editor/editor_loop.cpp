@@ -1,5 +1,7 @@
 // The editor's loop: events from the keyboard and the mouse, saving, and test-play through the
 // game's own loop.
+#include "editor/cave_edit.h"
+#include "app/game_main.h"
 #include "editor/editor.h"
 
 #include "app/comforts.h"
@@ -7,6 +9,9 @@
 #include "editor/cave_file.h"
 #include "editor/editor_draw.h"
 #include "editor/editor_state.h"
+#include "editor/prove.h"
+#include "editor/route_watch.h"
+#include "editor/test_directory.h"
 #include "platform/platform.h"
 #include "platform/volume.h"
 #include "render/canvas.h"
@@ -21,6 +26,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +42,7 @@ namespace {
 constexpr std::uint32_t POLL_MS = 10;  // the editor waits this long between looks at the events
 constexpr std::uint32_t SAID = 0xFFFFFF, WARNED = 0xFF0000, GOOD = 0x30D050;
 
-enum class Action { go_on, test, quit };
+enum class Action { go_on, test, watch, quit };
 
 std::uint8_t chosen_code() { return KINDS[static_cast<std::size_t>(ed.kind)].code; }
 
@@ -156,7 +162,22 @@ Action handle_key(SDLKey key) {
     case SDLK_ESCAPE:
         ed.pending = pending;
         return leave();
-    // The solver's "prove this cave" key belongs here, beside test-play.
+    case SDLK_p:
+        // Proves the cave as shown; P again stops the proof.
+        ed.anchored = false;
+        if (proof_running()) {
+            stop_proof(true);
+        } else if (ed.findings[0] != '\0') {
+            say(WARNED, "the checker refuses the cave: mend it before proving it");
+        } else {
+            start_proof(ed.cave, unsaved() ? std::string() : ed.path);
+        }
+        break;
+    case SDLK_w:
+        ed.anchored = false;
+        if (!route_replay().empty()) return Action::watch;
+        say(WARNED, proof_running() ? "no route yet: the proof goes on" : "no route to watch: P proves the cave");
+        break;
     default: break;
     }
     return Action::go_on;
@@ -266,38 +287,6 @@ void congrats_frame(int a) {
     if (editor_base_presentation.congrats_frame) editor_base_presentation.congrats_frame(a);
 }
 
-// The game loads caves by number from its cave directory, so the cave under test is written as
-// level0.txt into a directory of its own, with no level1.txt: a won cave goes back to itself.
-struct TestDirectory {
-    std::array<char, CAVE_DIR_MAX + 1> path{};       // the directory made for the test
-    std::array<char, CAVE_DIR_MAX + 1> old_caves{};  // where the game read caves before
-};
-
-bool enter_test_directory(TestDirectory& test) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/kromblix-test-XXXXXX";
-    if (!::mkdtemp(dir.data())) return false;
-    std::string error;
-    if (dir.size() + 1 < test.path.size() && save_cave_file(dir + "/level0.txt", ed.cave, error) &&
-        set_cave_dir((dir + "/").c_str())) {
-        std::snprintf(test.path.data(), test.path.size(), "%s", dir.c_str());
-        return true;
-    }
-    ::unlink((dir + "/level0.txt").c_str());
-    ::rmdir(dir.c_str());
-    return false;
-}
-
-// Between the test's last game frame and the editor's next picture: allocates nothing, as a
-// game frame does not.
-void leave_test_directory(const TestDirectory& test) {
-    set_cave_dir(test.old_caves.data());
-    std::array<char, CAVE_DIR_MAX + 16> level{};
-    std::snprintf(level.data(), level.size(), "%s/level0.txt", test.path.data());
-    ::unlink(level.data());
-    ::rmdir(test.path.data());
-}
-
 // Plays the cave from its start with one life; false when the window was closed meanwhile.
 bool test_play() {
     if (find(ed.cave).starts == 0) {
@@ -305,8 +294,7 @@ bool test_play() {
         return true;
     }
     TestDirectory test;
-    std::snprintf(test.old_caves.data(), test.old_caves.size(), "%s", cave_dir());
-    if (!enter_test_directory(test)) {
+    if (!enter_test_directory(test, ed.cave)) {
         say(WARNED, "cannot test: no room for the cave in a temporary directory: %s", std::strerror(errno));
         return true;
     }
@@ -399,11 +387,15 @@ int run_editor() {
         while (plat_poll_event(&event)) {
             const Action action = handle_event(event);
             if (action == Action::test && test_play()) continue;
+            if (action == Action::watch && watch_route(route_replay(), route_cave())) continue;
             if (action == Action::go_on) continue;
             // Left with ESC (asked twice when unsaved), or the window closed.
+            end_proofs();
             if (unsaved()) std::fprintf(stderr, "kromblix: the changes to \"%s\" were not saved\n", ed.path.c_str());
             return 0;
         }
+        // The proof beside the editor: its progress and answer in the strip.
+        if (proof_running() && look_at_proof()) ed.redraw = true;
         plat_delay(POLL_MS);
     }
 }
@@ -428,6 +420,8 @@ EditorEntry editor_entry() {
     entry.run = editor::run_editor;
     return entry;
 }
+
+void set_editor_proofs_at_once(bool at_once) { editor::set_proofs_at_once(at_once); }
 
 EditorView editor_view() {
     using editor::ed;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editor/cave_edit.h"
+#include "sim/game_state.h"
 
 #include <array>
 #include <cstdint>

@@ -7,8 +7,10 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -19,7 +21,7 @@ struct KeyName {
     bool alt = false;  // only with an Alt key held (RETURN alone is not a key of the format)
 };
 
-constexpr std::array<KeyName, 32> KEY_NAMES{{
+constexpr std::array<KeyName, 33> KEY_NAMES{{
     {SDLK_SPACE, "SPACE"}, {SDLK_ESCAPE, "ESC"}, {SDLK_UP, "UP"}, {SDLK_DOWN, "DOWN"},
     {SDLK_LEFT, "LEFT"},   {SDLK_RIGHT, "RIGHT"}, {SDLK_0, "0"},  {SDLK_1, "1"},
     {SDLK_2, "2"},         {SDLK_3, "3"},         {SDLK_4, "4"},  {SDLK_5, "5"},
@@ -27,10 +29,10 @@ constexpr std::array<KeyName, 32> KEY_NAMES{{
     // The player's comforts: pause, mute, music volume, fullscreen.
     {SDLK_p, "P"},         {SDLK_m, "M"},         {SDLK_MINUS, "MINUS"}, {SDLK_EQUALS, "EQUALS"},
     {SDLK_F11, "F11"},     {SDLK_RETURN, "ALT+RETURN", true},
-    // The cave editor's: kinds, tools, undo and redo, save, test-play.
+    // The cave editor's: kinds, tools, undo and redo, save, test-play, watching a proof's route.
     {SDLK_PAGEUP, "PAGEUP"}, {SDLK_PAGEDOWN, "PAGEDOWN"}, {SDLK_b, "B"}, {SDLK_d, "D"},
     {SDLK_f, "F"},         {SDLK_r, "R"},         {SDLK_s, "S"},  {SDLK_t, "T"},
-    {SDLK_y, "Y"},         {SDLK_z, "Z"},
+    {SDLK_y, "Y"},         {SDLK_z, "Z"},         {SDLK_w, "W"},
 }};
 
 struct ButtonName {

@@ -4,7 +4,7 @@
 // "<ms> quit" (a window close) or "<ms> focus lost|gained" (the window lost or regained the
 // keyboard, or was minimized), with KEY one of SPACE, ESC, UP, DOWN, LEFT, RIGHT, a digit, P, M,
 // MINUS, EQUALS, F11 or ALT+RETURN, or one of the cave editor's PAGEUP, PAGEDOWN, B, D, F, R, S,
-// T, Y, Z; and the mouse: "<ms> mouse move X Y", "<ms> mouse down|up X Y BUTTON", at a point of
+// T, W, Y, Z; and the mouse: "<ms> mouse move X Y", "<ms> mouse down|up X Y BUTTON", at a point of
 // the game's 800 by 700 picture, BUTTON one of LEFT, MIDDLE, RIGHT, WHEELUP, WHEELDOWN.
 // The game writes one when KROMBLIX_RECORD names a file; kromblix-replay plays it back.
 //

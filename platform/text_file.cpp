@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {

@@ -3,11 +3,15 @@
 #include "platform/event_recorder.h"
 #include "platform/gamepad.h"
 #include "platform/platform.h"
+#include "platform/replay_file.h"
 #include "platform/volume.h"
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <cstddef>
 #include <utility>
+#include <vector>
 
 namespace {
 

@@ -1,12 +1,17 @@
 // Sets of caves: reading and checking a set directory of any content, the shipped and the
-// player's sets in their order, and the title's choice of set and start cave.
+// player's sets in their order, the title's choice of set and start cave, and its proven mark.
 #include "app/cave_sets.h"
 #include "app/progress.h"
 #include "app/scores.h"
 #include "sim/cave_loader.h"
+#include "sim/cave_marks.h"
 #include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <ios>
+#include <vector>
 
 using namespace test_env;
 
@@ -147,5 +152,56 @@ TEST(CaveSets, TheTitleChoosesTheSetAndTheStartAmongTheCavesReached) {
     EXPECT_EQ(offer_cave_sets("bad", ""), 2);
     EXPECT_EQ(offer_cave_sets(".", ""), -1);
     EXPECT_STREQ(cave_dir(), "") << "the data directory's own caves";
+    use_scores_file("");
+}
+
+// proven.txt: kromblix-solve writes it, the title reads it. A mark holds only while the cave has
+// the bytes it was proved with, and any bytes in the file read as some marks or none.
+TEST(CaveSets, TheTitleMarksTheProvenStartCaveWhileItIsUnchanged) {
+    ScratchDir scratch;
+    write_set("caves/deeper", 3, "Deeper");
+    write(scratch.path / "xdg/progress", "caves-deeper 9\n");
+    use_scores_file((scratch.path / "xdg/scores").string());
+    std::string marks = cave_marks::with_mark("", "level1.txt", GOOD, true);
+    marks = cave_marks::with_mark(marks, "level0.txt", GOOD, true);
+    marks = cave_marks::with_mark(marks, "level2.txt", GOOD + "#", true);  // proved before an edit
+    write("caves/deeper/proven.txt", marks);
+    EXPECT_EQ(marks.find("level0.txt"), marks.find("level1.txt") - 28) << "kept in name order:\n" << marks;
+    ASSERT_EQ(offer_cave_sets("caves/deeper", ""), -1);
+    EXPECT_STREQ(title_proven_line(), "cave 1 is proven winnable");
+    step_start_cave(1);
+    EXPECT_STREQ(title_proven_line(), "cave 2 is proven winnable");
+    step_start_cave(1);
+    EXPECT_STREQ(title_proven_line(), "") << "edited since it was proved";
+    EXPECT_EQ(read_proven_marks("caves/deeper/", 3), (std::vector<bool>{true, true, false}));
+
+    // A mark taken away stays away; the other marks stay.
+    marks = cave_marks::with_mark(marks, "level0.txt", GOOD, false);
+    EXPECT_EQ(cave_marks::read_marks(marks).size(), 2u);
+    EXPECT_FALSE(cave_marks::is_proven(cave_marks::read_marks(marks), "level0.txt", GOOD));
+    EXPECT_TRUE(cave_marks::is_proven(cave_marks::read_marks(marks), "level1.txt", GOOD));
+
+    // Files of any bytes: lines that are no mark are skipped, a file too large or unreadable is
+    // none, and nothing reads past its end.
+    const std::string d = marks.substr(marks.find("level1.txt ") + 11, 16);
+    const std::vector<std::string> hostile = {
+        "",
+        std::string("\0\xff\n\n", 4),
+        "level1.txt " + d.substr(0, 15),
+        "level1.txt  " + d,
+        "level1.txt " + d + "0",
+        "../level1.txt " + d,
+        "level1.txt " + std::string(16, 'G'),
+        std::string(70000, 'x'),
+        "level1.txt " + d + "\r\n",
+    };
+    for (std::size_t i = 0; i < hostile.size(); ++i) {
+        write("caves/deeper/proven.txt", hostile[i]);
+        EXPECT_EQ(read_proven_marks("caves/deeper/", 3)[1], i + 1 == hostile.size()) << i;
+    }
+    fs::remove("caves/deeper/proven.txt");
+    fs::create_directory("caves/deeper/proven.txt");
+    EXPECT_EQ(read_proven_marks("caves/deeper/", 3), std::vector<bool>(3, false));
+    EXPECT_EQ(read_proven_marks("caves/deeper/", 0).size(), 0u);
     use_scores_file("");
 }

@@ -1,12 +1,22 @@
 // The cave editor's model and files: filling, rectangles, the undo history, the live findings
-// against the cave checker, and saving (atomically, read back by the game's own loader).
+// against the cave checker, saving (atomically, read back by the game's own loader), and the
+// strip's line for a proof.
 #include "editor/cave_edit.h"
 #include "editor/cave_file.h"
+#include "editor/prove.h"
 #include "sim/cave_check.h"
 #include "sim/cave_loader.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 
+#include <cstdint>
+#include <cstddef>
+#include <array>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
+#include <utility>
 
 using namespace test_env;
 using namespace editor;
@@ -176,4 +186,21 @@ TEST_F(CaveFileSaving, OpeningSaysWhyAFileIsNotACave) {
     { std::ofstream(scratch.path / "huge.txt") << std::string(MAX_CAVE_FILE + 1, '#'); }
     EXPECT_EQ(open_cave_file((scratch.path / "huge.txt").string(), loaded, error), OpenResult::failed);
     EXPECT_NE(error.find("larger than any cave file"), std::string::npos) << error;
+}
+
+// The strip's line for the solver's answer: without the route files' names, with what W does.
+TEST(Proof, TheStripSaysTheSolversAnswer) {
+    using editor::proof_summary;
+    EXPECT_EQ(proof_summary("winnable on 16 of 16 sequences: a route of 57 steps in route.moves and route.replay", 0,
+                            true, true),
+              "winnable on 16 of 16 sequences: a route of 57 steps, marked proven; W watches it");
+    EXPECT_EQ(proof_summary("won on 3 of 16 sequences: the best route found, 90 steps, in route.moves and route.replay",
+                            1, false, true),
+              "won on 3 of 16 sequences: the best route found, 90 steps; W watches it");
+    EXPECT_EQ(proof_summary("no route found in 120 s", 1, false, false), "no route found in 120 s");
+    EXPECT_EQ(proof_summary("kromblix-solve: the cave is broken; mend it first", 2, false, false),
+              "the cave is broken; mend it first");
+    EXPECT_EQ(proof_summary("", 1, false, false), "the solver gave no answer");
+    EXPECT_EQ(proof_summary("anything", -1, false, false), "the solver ended without an answer");
+    EXPECT_LE(proof_summary(std::string(500, 'x'), 1, false, true).size(), 150u);
 }

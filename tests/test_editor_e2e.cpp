@@ -1,10 +1,14 @@
 // The cave editor end to end: editing sessions played by kromblix-replay --edit from replays of
 // mouse and key events, the files they save checked and played by the game, test-play through
-// the game's own loop, and the files the editor refuses to open.
+// the game's own loop, proofs and watching their routes, and the files the editor refuses to open.
 #include "sim/cave_check.h"
+#include "sim/cave_marks.h"
 #include "tests/support/test_env.h"
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 using namespace test_env;
 
@@ -171,3 +175,40 @@ TEST_F(Editor, FilesThatAreNoCaveAreRefusedBeforeTheWindowOpens) {
 }
 
 }  // namespace
+
+// P proves the cave with kromblix-solve (to its end at once under the runner), marks the saved
+// file proven beside it, and W plays the route in the window from the title, through the real
+// game, to the cave won; an unsaved cave is proved without a mark.
+TEST_F(Editor, ProvesTheCaveMarksItAndWatchesTheRoute) {
+    const Rows cave = paste(blank(true, '_'), 1, 1, {"S_*"});
+    { std::ofstream(dir.path / "tiny.txt") << text_of(cave); }
+    const Run run = replay(
+        "100 down W\n200 down P\n300 down W\n"
+        "# a wall under the start, unsaved, proved again\n"
+        "60000 down DOWN\n60010 down SPACE\n60100 down P\n61000 down ESC\n61010 down ESC\n",
+        {"--edit", "tiny.txt"});
+    ASSERT_EQ(run.outcome.status, 0) << run.outcome.err;
+    std::vector<std::string> messages;
+    std::size_t won_at = 0;
+    for (const Block& b : run.blocks) {
+        if (b.kind == "congrats" && won_at == 0) won_at = messages.size();
+        if (b.kind != "editor" || !b.fields.count("message")) continue;
+        std::string message = b.fields.at("message");
+        if (message.starts_with("the route won the cave")) message = "won";
+        if (messages.empty() || messages.back() != message) messages.push_back(message);
+    }
+    ASSERT_EQ(messages.size(), 5u) << ::testing::PrintToString(messages);
+    EXPECT_EQ(messages[0], "no route to watch: P proves the cave");
+    EXPECT_TRUE(messages[1].starts_with("winnable on 16 of 16 sequences: a route of ")) << messages[1];
+    EXPECT_TRUE(messages[1].ends_with(", marked proven; W watches it")) << messages[1];
+    EXPECT_EQ(won_at, 2u) << "the congrats frames come between the answer and the watch's end";
+    EXPECT_EQ(messages[2], "won");
+    EXPECT_TRUE(messages[3].starts_with("winnable on 16 of 16 sequences")) << messages[3];
+    EXPECT_TRUE(messages[3].ends_with("steps; W watches it")) << "no mark for an unsaved cave: " << messages[3];
+    EXPECT_GT(run.of_kind("title").size(), 15u) << "the watch starts on the title, as the route does";
+
+    const std::string marks = slurp(dir.path / "proven.txt");
+    EXPECT_NE(marks.find("\ntiny.txt "), std::string::npos) << marks;
+    EXPECT_TRUE(cave_marks::is_proven(cave_marks::read_marks(marks), "tiny.txt", text_of(cave)));
+    EXPECT_EQ(slurp(dir.path / "tiny.txt"), text_of(cave));
+}

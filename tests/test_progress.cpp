@@ -1,6 +1,5 @@
 // The caves reached and the best scores as files: reading any bytes, writing them back, and
 // saving from several processes at once without losing an entry.
-#include "app/kept_file.h"
 #include "app/progress.h"
 #include "app/scores.h"
 #include "tests/support/test_env.h"
@@ -8,7 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <cstddef>
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 using namespace test_env;
 

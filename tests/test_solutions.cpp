@@ -206,7 +206,7 @@ TEST_F(CaveSolutions, NothingInTheFirstCaveCanHurtThePlayer) {
 
 const fs::path DEEPER = DATA / "caves" / "deeper";
 const fs::path DEEPER_SOLUTIONS = SOLUTIONS / "deeper";
-constexpr int DEEPER_CAVES = 12;
+constexpr int DEEPER_CAVES = 20;
 
 fs::path deeper_cave(int n) { return DEEPER / ("level" + std::to_string(n) + ".txt"); }
 fs::path deeper_file(int n, const char* extension) {

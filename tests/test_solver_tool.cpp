@@ -2,6 +2,7 @@
 // and broken caves and command lines refused with status 2 and a message, never a crash.
 #include "tests/support/test_env.h"
 
+#include "sim/cave_marks.h"
 #include "tools/solution/moves.h"
 
 #include <fstream>
@@ -29,9 +30,17 @@ TEST(Solver, ProvesASmallCaveThroughTheGame) {
         for (const std::string& row : rows) text += row + "\n";
         return text;
     }();
-    const Outcome out = solve(dir.path, {"small.txt", "-o", "route", "--seconds", "60"});
+    std::ofstream(dir.path / "proven.txt") << "# kept\nlevel9.txt 0123456789abcdef\nsmall.txt 0000000000000000\n";
+    const Outcome out = solve(dir.path, {"small.txt", "-o", "route", "--seconds", "60", "--mark", "--progress"});
     EXPECT_EQ(out.status, 0) << out.out << out.err;
     EXPECT_NE(out.out.find("winnable on 16 of 16 sequences"), std::string::npos) << out.out;
+    EXPECT_EQ(out.out.rfind("winnable on 16 of 16 sequences"), out.out.rfind('\n', out.out.size() - 2) + 1)
+        << "the answer is the last line";
+    // The mark replaces the cave's old one and keeps the others.
+    const std::vector<cave_marks::Mark> marks = cave_marks::read_marks(slurp(dir.path / "proven.txt"));
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_EQ(marks[0].cave, "level9.txt");
+    EXPECT_TRUE(cave_marks::is_proven(marks, "small.txt", slurp(dir.path / "small.txt")));
     const solution::ParsedMoves moves = solution::parse_moves(slurp(dir.path / "route.moves"));
     EXPECT_EQ(moves.error, "");
     EXPECT_EQ(solution::check_solution(moves.moves), "");

@@ -2,12 +2,15 @@
 // game runs here in-process with --watch (at full speed), its frames written as the runner writes
 // its record, and the two records must be equal, ticks, grids, sounds and music included.
 #include "app/game_main.h"
+#include "platform/platform.h"
 #include "platform/watch_replay.h"
+#include "sim/game_state.h"
 #include "tests/support/test_env.h"
 #include "tools/replay/frame_record.h"
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 

@@ -3,7 +3,10 @@
 #include "platform/text_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace tool_io {
 

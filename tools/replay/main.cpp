@@ -299,6 +299,7 @@ int main(int argc, char** argv) {
     use_scores_file(options.scores.empty() ? std::string() : fs::absolute(options.scores).string());
     // The editor, when asked for, as `kromblix --edit FILE` runs it.
     install_editor(editor_entry());
+    set_editor_proofs_at_once(true);
     if (!options.edit.empty()) set_edit_file(fs::absolute(options.edit).string());
 
     const std::string caves = options.caves.empty() ? std::string() : fs::absolute(options.caves).string();
