@@ -6,7 +6,10 @@
 #include "tools/solution/moves.h"
 
 #include <fstream>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace test_env;
 
@@ -58,7 +61,20 @@ TEST(Solver, RefusesBrokenCavesAndCommandLines) {
     }();
     std::ofstream(dir.path / "huge.txt") << std::string(3 << 20, '#');
     fs::create_directory(dir.path / "folder");
-    for (const char* cave : {"empty.txt", "bytes.txt", "nostart.txt", "huge.txt", "folder", "missing.txt"}) {
+    // Bytes of every value, a good cave's text broken by a NUL and a stray byte.
+    std::mt19937 random(17);
+    std::string noise(600, '\0');
+    for (char& c : noise) c = static_cast<char>(random() & 0xFF);
+    std::ofstream(dir.path / "noise.txt", std::ios::binary) << noise;
+    std::string cut = [] {
+        std::string text;
+        for (const std::string& row : paste(blank(), 1, 1, {"S*"})) text += row + "\n";
+        return text;
+    }();
+    cut[60] = '\0';
+    cut[300] = '\xe9';
+    std::ofstream(dir.path / "cut.txt", std::ios::binary) << cut;
+    for (const char* cave : {"empty.txt", "bytes.txt", "nostart.txt", "huge.txt", "folder", "missing.txt", "noise.txt", "cut.txt"}) {
         const Outcome out = solve(dir.path, {cave, "--seconds", "5"});
         EXPECT_EQ(out.status, 2) << cave;
         EXPECT_FALSE(out.err.empty()) << cave;
@@ -68,5 +84,28 @@ TEST(Solver, RefusesBrokenCavesAndCommandLines) {
          {std::vector<std::string>{}, {"a.txt", "b.txt"}, {"a.txt", "--seconds", "0"}, {"a.txt", "--seconds"},
           {"a.txt", "--bogus"}}) {
         EXPECT_EQ(solve(dir.path, args).status, 2);
+    }
+}
+
+// Caves the checker takes but that hold the worst the rules can do: growths everywhere (49 draws a
+// cell a frame), a hall of enemies, a rain of rocks. The solver answers within its time, with the
+// answer as the last line, and never crashes.
+TEST(Solver, AnswersOnCavesFullOfEverything) {
+    ScratchDir dir;
+    const std::vector<std::pair<const char*, char>> fills = {{"growth.txt", '@'}, {"enemies.txt", 'b'}, {"rocks.txt", 'o'}};
+    for (const auto& [name, fill] : fills) {
+        Rows rows = blank(true, fill);
+        paste(rows, 1, 1, {"S*"});
+        std::ofstream(dir.path / name) << [&] {
+            std::string text;
+            for (const std::string& row : rows) text += row + "\n";
+            return text;
+        }();
+        const Outcome out = solve(dir.path, {name, "--seconds", "2", "-o", "route"});
+        EXPECT_LE(out.status, 1) << name << out.err;
+        const std::size_t last = out.out.rfind('\n', out.out.size() - 2);
+        const std::string answer = out.out.substr(last == std::string::npos ? 0 : last + 1);
+        EXPECT_TRUE(answer.starts_with("winnable on") || answer.starts_with("won on") || answer.starts_with("no route"))
+            << name << ": " << out.out;
     }
 }

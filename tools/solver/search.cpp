@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <numeric>
+#include <utility>
 
 namespace solver {
 
@@ -39,6 +41,7 @@ struct Entry {
     char move = '.';          // its last key
     int alive = 0;            // sequences not lost
     int won = 0;
+    int taken = 0;            // diamonds taken, summed over the sequences still going
     long long score = 0;
     std::uint64_t key = 0;    // what the sequences hold (grids, players, ends)
     std::uint64_t exact = 0;  // the same and the numbers each has drawn: the whole state
@@ -158,6 +161,7 @@ struct Search {
     std::int32_t best_tree = -1;
     bool stopped = false;
     bool timed_out = false;
+    bool diverse = false;     // the beam keeps routes of fewer diamonds beside the greedy ones
 
     double elapsed() const { return std::chrono::duration<double>(Clock::now() - started).count(); }
 
@@ -194,7 +198,7 @@ struct Search {
     }
 
     void evaluate(Entry& e, const Play* plays) {
-        e.alive = e.won = 0;
+        e.alive = e.won = e.taken = 0;
         e.score = 0;
         std::uint64_t key = 0, exact = 0;
         std::uint64_t previous_key = 0;
@@ -219,6 +223,7 @@ struct Search {
                 previous_term = term;
             }
             e.score += term;
+            e.taken += diamonds - p.state.diamonds_left;
         }
         e.key = key;
         e.exact = mix(exact ^ key);
@@ -281,16 +286,37 @@ struct Search {
             peak_bytes = std::max(peak_bytes, (layer.capacity() + child_plays.capacity()) * sizeof(Play) +
                                                   tree.capacity() * sizeof(TreeNode) +
                                                   2 * seen.slots.size() * (sizeof(std::uint64_t) + 1));
-            // The best `width` children: the fewest sequences lost, then the score.
+            // The best `width` children: the fewest sequences lost, then the score; held diverse,
+            // no more than half of them of one count of sequences going and diamonds taken, so
+            // routes that took fewer diamonds (or took them another way round) live on beside
+            // the greedy ones, which may all have run into the same fall a few frames on.
             order.resize(children.size());
             std::iota(order.begin(), order.end(), std::size_t{0});
             const std::size_t keep = std::min(order.size(), static_cast<std::size_t>(width));
-            std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(keep), order.end(),
-                              [&](std::size_t a, std::size_t b) {
-                                  if (children[a].alive != children[b].alive) return children[a].alive > children[b].alive;
-                                  if (children[a].score != children[b].score) return children[a].score > children[b].score;
-                                  return a < b;
-                              });
+            const auto ranks_before = [&](std::size_t a, std::size_t b) {
+                if (children[a].alive != children[b].alive) return children[a].alive > children[b].alive;
+                if (children[a].score != children[b].score) return children[a].score > children[b].score;
+                return a < b;
+            };
+            std::sort(order.begin(), order.end(), ranks_before);
+            if (diverse && keep < order.size()) {
+                const std::size_t cap = std::max<std::size_t>(1, keep / 2);
+                std::vector<std::size_t> picked, rest;
+                picked.reserve(keep);
+                std::map<std::pair<int, int>, std::size_t> in_group;
+                for (std::size_t k = 0; k < order.size(); ++k) {
+                    const Entry& c = children[order[k]];
+                    std::size_t& n = in_group[{c.alive, c.taken}];
+                    if (picked.size() < keep && n++ < cap)
+                        picked.push_back(order[k]);
+                    else
+                        rest.push_back(order[k]);
+                }
+                for (std::size_t k = 0; picked.size() < keep && k < rest.size(); ++k) picked.push_back(rest[k]);
+                // In rank order again, so the tree and the best route come out as before.
+                std::sort(picked.begin(), picked.end(), ranks_before);
+                std::copy(picked.begin(), picked.end(), order.begin());
+            }
             next.resize(keep * S);
             entries.resize(keep);
             for (std::size_t k = 0; k < keep; ++k) {
@@ -333,8 +359,10 @@ SolveResult solve(std::string_view cave_bytes, const SolveOptions& options,
     };
     search.chosen = {0};
     if (total > 1) search.chosen.push_back(1);
-    for (std::size_t w = 0; w < BEAMS.size() && result.won_count < total && !search.stopped; ++w) {
-        const int width = options.beam > 0 ? options.beam : BEAMS[w];
+    // Each width is tried greedy first, then with the beam held diverse (Search::diverse).
+    for (std::size_t step = 0; step < 2 * BEAMS.size() && result.won_count < total && !search.stopped; ++step) {
+        const int width = options.beam > 0 ? options.beam : BEAMS[step / 2];
+        search.diverse = step % 2 == 1;
         for (;;) {
             const bool proved = search.run(width);
             const solution::Moves found = search.route(search.best_tree);
@@ -355,7 +383,7 @@ SolveResult solve(std::string_view cave_bytes, const SolveOptions& options,
                 }
             if (added == 0) break;
         }
-        if (options.beam > 0) break;
+        if (options.beam > 0 && step == 1) break;
     }
     result.cancelled = cancel && cancel->load();
     result.timed_out = search.timed_out;

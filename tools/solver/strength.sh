@@ -4,11 +4,13 @@
 # one after another. Prints one line per cave: the answer, the wall-clock and CPU seconds (the
 # search and the 16 runs through the game) and the peak memory, then how many were proved.
 #
-#   tools/solver/strength.sh [BUILD_DIR [SECONDS [OUT_DIR]]]     defaults: build 120 /tmp/kromblix-strength
+#   tools/solver/strength.sh [BUILD_DIR [SECONDS [OUT_DIR [shipped|random]]]]
+#   defaults: build 120 /tmp/kromblix-strength, both halves
 set -eu
 build=${1:-build}
 seconds=${2:-120}
 out=${3:-/tmp/kromblix-strength}
+which=${4:-all}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$out/random"
 "$build/tools/kromblix-makecave" 1 20 "$out/random"
@@ -26,10 +28,15 @@ report() {  # name, cave
     [ $status -eq 0 ] && proved=$((proved + 1))
     return 0
 }
-for n in $(seq 0 19); do report "level$n" "$here/data/level$n.txt"; done
-echo "shipped caves proved on 16 of 16 sequences: $proved of $total"
+echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
+if [ "$which" != random ]; then
+    for n in $(seq 0 19); do report "level$n" "$here/data/level$n.txt"; done
+    echo "shipped caves proved on 16 of 16 sequences: $proved of $total"
+fi
 proved=0
 total=0
-for n in $(seq 1 20); do report "random$n" "$out/random/random$n.txt"; done
-echo "random caves proved on 16 of 16 sequences: $proved of $total"
+if [ "$which" != shipped ]; then
+    for n in $(seq 1 20); do report "random$n" "$out/random/random$n.txt"; done
+    echo "random caves proved on 16 of 16 sequences: $proved of $total"
+fi
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
