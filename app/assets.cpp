@@ -5,6 +5,7 @@
 #include "platform/stop.h"
 #include "render/canvas.h"
 #include "render/font.h"
+#include "render/sprites.h"
 #include "sim/cave_loader.h"
 #include "sim/game_state.h"
 
@@ -100,6 +101,7 @@ void load_assets() {
     gfx.tile_sheet = load_bitmap(TILE_BITMAP);
     gfx.title_image = load_bitmap(TITLE_BITMAP);
     gfx.font_image = load_bitmap(FONT_BITMAP);
+    note_opaque_tiles();
 
     game.score = 0;
     game.cave_index = 0;

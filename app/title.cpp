@@ -13,6 +13,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 namespace {
@@ -31,16 +32,42 @@ constexpr const char* CREDIT = "KROMBLIX v" KROMBLIX_VERSION " - a cave digging 
 int picture_rows() { return std::min({PICTURE_ROWS, gfx.title_image->h, gfx.screen->h - PICTURE_Y}); }
 int picture_cols() { return std::min({PICTURE_COLS, gfx.title_image->w, gfx.screen->w - PICTURE_X}); }
 
-// The picture is copied as it is, with no transparency. A picture narrower than 640 pixels or
-// lower than 479 rows is copied row by row through its own pitch, clipped to its size.
-void copy_title_picture() {
+// The picture's part inside the area (inclusive, screen pixels), copied as it is, with no
+// transparency. A picture narrower than 640 pixels or lower than 479 rows is copied row by row
+// through its own pitch, clipped to its size.
+void copy_title_picture(int x1, int y1, int x2, int y2) {
     const SDL_Surface* image = gfx.title_image;
-    const int rows = picture_rows();
-    const int cols = picture_cols();
+    const int i_lo = std::max(0, y1 - PICTURE_Y), i_hi = std::min(picture_rows(), y2 - PICTURE_Y + 1);
+    const int j_lo = std::max(0, x1 - PICTURE_X), j_hi = std::min(picture_cols(), x2 - PICTURE_X + 1);
+    if (j_lo >= j_hi) return;
     const int stride = image->w >= PICTURE_ROW_LENGTH ? PICTURE_ROW_LENGTH : image->pitch / 4;
-    const auto* src = static_cast<const std::uint32_t*>(image->pixels);
-    for (int i = 0; i < rows; ++i, src += stride)
-        std::copy_n(src, std::max(cols, 0), pixel_at(gfx.screen, PICTURE_X, PICTURE_Y + i));
+    const auto* src = static_cast<const std::uint32_t*>(image->pixels) + i_lo * stride + j_lo;
+    for (int i = i_lo; i < i_hi; ++i, src += stride)
+        std::copy_n(src, j_hi - j_lo, pixel_at(gfx.screen, PICTURE_X + j_lo, PICTURE_Y + i));
+}
+
+// What every title frame shows under the ribbons and texts, inside the area (inclusive): the grey
+// ground, a thin peach frame one pixel larger than the picture on every side, the picture.
+void draw_title_background(int x1, int y1, int x2, int y2) {
+    // Each fill leaves out what the next draw covers.
+    fill_rect_around(std::max(x1, 0), std::max(y1, 0), std::min(x2, 799), std::min(y2, 699), 79, 99, 719, 579,
+                     0x494746);
+    fill_rect_around(std::max(x1, 79), std::max(y1, 99), std::min(x2, 719), std::min(y2, 579), PICTURE_X, PICTURE_Y,
+                     PICTURE_X + picture_cols() - 1, PICTURE_Y + picture_rows() - 1, 0xffcfa6);
+    copy_title_picture(x1, y1, x2, y2);
+}
+
+// The screen still holds the last title frame: the background goes back only into the squares
+// that frame drew on, in runs along each band.
+void put_back_title_background() {
+    for (int band = 0; band < DRAWN_BANDS; ++band) {
+        const int y = band * DRAWN_SQUARE;
+        for (std::uint64_t m = gfx.drawn[static_cast<std::size_t>(band)]; m != 0;) {
+            const int first = std::countr_zero(m), n = std::countr_one(m >> first);
+            draw_title_background(first * DRAWN_SQUARE, y, (first + n) * DRAWN_SQUARE - 1, y + DRAWN_SQUARE - 1);
+            m &= ~(((std::uint64_t{1} << n) - 1) << first);
+        }
+    }
 }
 
 void draw_title_texts() {
@@ -71,17 +98,21 @@ bool draw_title_frame() {
         unlock_surface(gfx.title_image);
         return false;
     }
-    // Each fill leaves out what the next draw covers.
-    fill_rect_around(0, 0, 799, 699, 79, 99, 719, 579, 0x494746);
-    // One pixel larger than the picture on every side: a thin peach frame.
-    fill_rect_around(79, 99, 719, 579, PICTURE_X, PICTURE_Y, PICTURE_X + picture_cols() - 1,
-                     PICTURE_Y + picture_rows() - 1, 0xffcfa6);
-    copy_title_picture();
+    if (gfx.title_on_screen)
+        put_back_title_background();
+    else
+        draw_title_background(0, 0, SCREEN_W - 1, SCREEN_H - 1);
+    // What the ribbons and texts draw is marked, to be put back before the next frame.
+    gfx.drawn.fill(0);
+    gfx.track_drawn = true;
     draw_ribbons(TITLE_RIBBONS);
     draw_title_texts();
+    gfx.track_drawn = false;
     unlock_surface(gfx.title_image);
     plat_frame_shown(FrameKind::title);
     present_screen();
+    // The marks cover every pixel drawn when the screen is no larger than their grid.
+    gfx.title_on_screen = gfx.screen->w <= DRAWN_COLUMNS * DRAWN_SQUARE && gfx.screen->h <= DRAWN_BANDS * DRAWN_SQUARE;
     return true;
 }
 

@@ -27,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SDL_Surface* stand_in = *slots[which];
     *slots[which] = accepted;
     if (which == 3) build_font_metrics();
+    if (which == 1) note_opaque_tiles();
+    gfx.title_on_screen = false;  // the next title frame is drawn whole, from this picture
     draw_text(-3, 5, "Score: 12 !\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~", 0xFFFFFF);
     draw_text(700, 690, "Lives: 10", 0xFF0000);
     for (int tile = 0; tile < 4; ++tile) draw_tile(tile * 7 % 25, 19 - tile, tile);
@@ -43,5 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     *slots[which] = stand_in;
     SDL_FreeSurface(accepted);
     if (which == 3) build_font_metrics();
+    if (which == 1) note_opaque_tiles();
+    gfx.title_on_screen = false;
     return 0;
 }

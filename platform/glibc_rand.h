@@ -8,6 +8,7 @@
 // next word shifted right by one.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,26 @@ constexpr int glibc_next(GlibcRand& state) {
     state.words[i] += state.words[i3];
     state.next = (i + 1) % 31;
     return static_cast<int>(state.words[i] >> 1);
+}
+
+// The next n values into out, as n calls of glibc_next give them, without their divisions: in
+// runs over which neither the word made nor the word three before it passes the ring's end.
+constexpr void glibc_fill(GlibcRand& state, int* out, int n) {
+    int i = state.next;
+    for (int k = 0; k < n;) {
+        const int i3 = i >= 3 ? i - 3 : i + 28;  // index - 3
+        const int run = std::min({31 - i, 31 - i3, n - k});
+        std::uint32_t* word = state.words.data() + i;
+        const std::uint32_t* back = state.words.data() + i3;
+        for (int t = 0; t < run; ++t) {
+            word[t] += back[t];
+            out[k + t] = static_cast<int>(word[t] >> 1);
+        }
+        k += run;
+        i += run;
+        if (i == 31) i = 0;
+    }
+    state.next = i;
 }
 
 // The state after srand(seed); seed 0 counts as 1, as in glibc. constexpr, so the unseeded

@@ -97,6 +97,14 @@ int plat_music_playing() { return hooks.music_playing ? hooks.music_playing() : 
 
 int plat_rand() { return hooks.rand ? hooks.rand() : glibc_next(rand_state); }
 
+void plat_rand_n(int* out, int n) {
+    if (!hooks.rand) {
+        glibc_fill(rand_state, out, n);
+        return;
+    }
+    for (int k = 0; k < n; ++k) out[k] = hooks.rand();
+}
+
 void plat_srand(unsigned seed) {
     if (hooks.srand)
         hooks.srand(seed);

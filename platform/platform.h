@@ -66,6 +66,9 @@ int plat_music_playing();
 // platform (platform/glibc_rand.h), so a game is the same from run to run, unseeded replays
 // match, and a build with another C library (WebAssembly) draws the same rolls.
 int plat_rand();
+// The next n numbers of plat_rand() into out, in order: one call of the hook each when one is
+// installed, otherwise made in one go.
+void plat_rand_n(int* out, int n);
 void plat_srand(unsigned seed);
 
 // ---- starting up: video, the screen and bitmaps ----

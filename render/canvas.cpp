@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 RenderState gfx;
 
@@ -35,17 +36,32 @@ void write_clipped(SDL_Surface* s, int x, int y, std::uint32_t colour) {
     *pixel_at(s, x, y) = colour;
 }
 
+using Quad = std::uint32_t __attribute__((vector_size(16)));
+
+Quad load_quad(const std::uint32_t* p) {
+    Quad q;
+    std::memcpy(&q, p, sizeof q);
+    return q;
+}
+
 // Each channel less an eighth of itself, all three in one word: no borrow crosses a channel.
-std::uint32_t fade(std::uint32_t c) { return c - ((c >> 3) & 0x1F1F1Fu); }
+// The pixel's top byte is dropped first.
+template <typename Word>
+Word fade(Word c) {
+    c &= 0xFFFFFFu;
+    return c - ((c >> 3) & 0x1F1F1Fu);
+}
 
 std::uint32_t gray(std::uint32_t c) {
+    c &= 0xFFFFFFu;
     const std::uint32_t v = (channel(c, 16) + channel(c, 8) + channel(c, 0)) / 3;
     return pack(v, v, v);
 }
 
-// Moves the inner part of a region up one row through a per-pixel filter. Each source row is
-// read before the row below it is written into it, so every pixel moves exactly once.
-template <std::uint32_t (*Filter)(std::uint32_t)>
+// Moves the inner part of a region up one row through a per-pixel filter, four pixels at a time
+// when the filter takes a Quad. Each source row is read before the row below it is written into
+// it, so every pixel moves exactly once.
+template <std::uint32_t (*Filter)(std::uint32_t), Quad (*QuadFilter)(Quad) = nullptr>
 void shift_up(int x1, int y1, int x2, int y2) {
     SDL_Surface* s = gfx.screen;
     // Sources are rows y1+1 .. y2-2 and columns x1+1 .. x2-2; each lands one row higher.
@@ -54,10 +70,18 @@ void shift_up(int x1, int y1, int x2, int y2) {
     int src_lo = y1 + 1, src_hi = y2 - 1;
     clip_range(src_lo, src_hi, s->h);
     src_lo = std::max(src_lo, 1);  // the destination row must be on screen too
+    note_drawn(col_lo, src_lo - 1, col_hi - 1, src_hi - 2);
     for (int y = src_lo; y < src_hi; ++y) {
         const std::uint32_t* src = pixel_at(s, 0, y);
         std::uint32_t* dst = pixel_at(s, 0, y - 1);
-        for (int x = col_lo; x < col_hi; ++x) dst[x] = Filter(src[x] & 0xFFFFFF);
+        int x = col_lo;
+        if constexpr (QuadFilter != nullptr) {
+            for (; x + 4 <= col_hi; x += 4) {
+                const Quad q = QuadFilter(load_quad(src + x));
+                std::memcpy(dst + x, &q, sizeof q);
+            }
+        }
+        for (; x < col_hi; ++x) dst[x] = Filter(src[x]);
     }
 }
 
@@ -71,7 +95,17 @@ void fill_rect(int x1, int y1, int x2, int y2, std::uint32_t colour) {
     clip_range(x_lo, x_hi, s->w);
     clip_range(y_lo, y_hi, s->h);
     if (x_lo >= x_hi) return;
-    for (int y = y_lo; y < y_hi; ++y) std::fill_n(pixel_at(s, x_lo, y), x_hi - x_lo, colour);
+    note_drawn(x_lo, y_lo, x_hi - 1, y_hi - 1);
+    for (int y = y_lo; y < y_hi; ++y) fill_pixels(pixel_at(s, x_lo, y), x_hi - x_lo, colour);
+}
+
+void mark_drawn(int x1, int y1, int x2, int y2) {
+    x1 = std::max(x1, 0), y1 = std::max(y1, 0);
+    x2 = std::min(x2, DRAWN_COLUMNS * DRAWN_SQUARE - 1), y2 = std::min(y2, DRAWN_BANDS * DRAWN_SQUARE - 1);
+    if (x2 < x1 || y2 < y1) return;
+    const int c1 = x1 / DRAWN_SQUARE, c2 = x2 / DRAWN_SQUARE;
+    const std::uint64_t bits = ((std::uint64_t{2} << (c2 - c1)) - 1) << c1;
+    for (int b = y1 / DRAWN_SQUARE; b <= y2 / DRAWN_SQUARE; ++b) gfx.drawn[static_cast<std::size_t>(b)] |= bits;
 }
 
 void fill_rect_around(int x1, int y1, int x2, int y2, int hx1, int hy1, int hx2, int hy2, std::uint32_t colour) {
@@ -89,7 +123,7 @@ void fill_rect_around(int x1, int y1, int x2, int y2, int hx1, int hy1, int hx2,
     fill_rect(hx2 + 1, hy1, x2, hy2, colour);
 }
 
-void fade_shift_up(int x1, int y1, int x2, int y2) { shift_up<fade>(x1, y1, x2, y2); }
+void fade_shift_up(int x1, int y1, int x2, int y2) { shift_up<fade, fade>(x1, y1, x2, y2); }
 
 void gray_shift_up(int x1, int y1, int x2, int y2) { shift_up<gray>(x1, y1, x2, y2); }
 
@@ -114,15 +148,66 @@ ColumnSum sample_clipped(const std::uint32_t* row, int x, int w) {
     return row != nullptr && x >= 0 && x < w ? sample(row[x]) : ColumnSum{};
 }
 
+// Carried channel totals, from block to block for the whole call.
+struct Totals {
+    std::uint32_t r = 0, g = 0, b = 0;
+};
+
+// One band whose reads and writes all lie on the screen, with no check per block: the four fixed
+// rows' column sums first (columns x1 .. x2 - 1, all the band reads), then the blocks.
+void blur_band_inside(SDL_Surface* s, int x1, int x2, int ay, Totals& t) {
+    std::array<std::uint32_t, SCREEN_W> col_rb, col_g;  // column x1 + i at index i
+    const std::uint32_t* f0 = pixel_at(s, 0, ay - 3);
+    const std::uint32_t* f1 = pixel_at(s, 0, ay - 2);
+    const std::uint32_t* f2 = pixel_at(s, 0, ay + 3);
+    const std::uint32_t* f3 = pixel_at(s, 0, ay + 4);
+    int x = x1;
+    for (; x + 4 <= x2; x += 4) {  // four columns at a time
+        const Quad a = load_quad(f0 + x), b = load_quad(f1 + x), c = load_quad(f2 + x), d = load_quad(f3 + x);
+        const Quad sum_rb = (a & 0xFF00FFu) + (b & 0xFF00FFu) + (c & 0xFF00FFu) + (d & 0xFF00FFu);
+        const Quad sum_g = (a & 0xFF00u) + (b & 0xFF00u) + (c & 0xFF00u) + (d & 0xFF00u);
+        std::memcpy(&col_rb[static_cast<std::size_t>(x - x1)], &sum_rb, sizeof sum_rb);
+        std::memcpy(&col_g[static_cast<std::size_t>(x - x1)], &sum_g, sizeof sum_g);
+    }
+    for (; x < x2; ++x) {
+        const auto i = static_cast<std::size_t>(x - x1);
+        col_rb[i] = (f0[x] & 0xFF00FFu) + (f1[x] & 0xFF00FFu) + (f2[x] & 0xFF00FFu) + (f3[x] & 0xFF00FFu);
+        col_g[i] = (f0[x] & 0xFF00u) + (f1[x] & 0xFF00u) + (f2[x] & 0xFF00u) + (f3[x] & 0xFF00u);
+    }
+    std::uint32_t* above = pixel_at(s, 0, ay - 1);
+    std::uint32_t* middle = pixel_at(s, 0, ay);
+    std::uint32_t* live = pixel_at(s, 0, ay + 1);
+    const std::uint32_t* rb = col_rb.data() - x1;  // indexed by screen column
+    const std::uint32_t* g = col_g.data() - x1;
+    for (int ax = x1 + 4; ax < x2 - 3; ax += 2) {
+        // The live row is read as the blocks to the left left it.
+        const std::uint32_t l0 = live[ax - 4], l1 = live[ax - 3], l2 = live[ax], l3 = live[ax + 2], l4 = live[ax + 3];
+        const std::uint32_t sum_rb = rb[ax - 4] + rb[ax - 3] + rb[ax] + rb[ax + 2] + rb[ax + 3] + (l0 & 0xFF00FFu) +
+                                     (l1 & 0xFF00FFu) + (l2 & 0xFF00FFu) + (l3 & 0xFF00FFu) + (l4 & 0xFF00FFu);
+        const std::uint32_t sum_g = g[ax - 4] + g[ax - 3] + g[ax] + g[ax + 2] + g[ax + 3] + (l0 & 0xFF00u) +
+                                    (l1 & 0xFF00u) + (l2 & 0xFF00u) + (l3 & 0xFF00u) + (l4 & 0xFF00u);
+        t.r = (t.r + (sum_rb >> 16)) / 26;
+        t.g = (t.g + (sum_g >> 8)) / 26;
+        t.b = (t.b + (sum_rb & 0xFFFFu)) / 26;
+        const std::uint32_t colour = t.r * 65536 + t.g * 256 + t.b;
+        above[ax - 1] = above[ax] = middle[ax - 1] = middle[ax] = live[ax - 1] = live[ax] = colour;
+    }
+}
+
 }  // namespace
 
 void blur_region(int x1, int y1, int x2, int y2) {
     SDL_Surface* s = gfx.screen;
     const int w = s->w, h = s->h;
     const auto row_or_null = [s, h](int y) -> std::uint32_t* { return y >= 0 && y < h ? pixel_at(s, 0, y) : nullptr; };
-    // The channel totals carry from block to block for the whole call.
-    std::uint32_t tr = 0, tg = 0, tb = 0;
+    Totals t;
+    note_drawn(x1, y1, x2, y2);  // the blocks write inside the region
+    const bool columns_inside = x1 >= 0 && x2 <= w && x2 - x1 <= SCREEN_W;
     for (int ay = y1 + 3; ay < y2 - 4; ay += 3) {
+        if (columns_inside && ay - 3 >= 0 && ay + 4 < h) {
+            blur_band_inside(s, x1, x2, ay, t);
+            continue;
+        }
         const std::array<const std::uint32_t*, 4> fixed{row_or_null(ay - 3), row_or_null(ay - 2), row_or_null(ay + 3),
                                                         row_or_null(ay + 4)};
         const std::uint32_t* live = row_or_null(ay + 1);
@@ -157,10 +242,10 @@ void blur_region(int x1, int y1, int x2, int y2) {
                 for (int dx : {-4, -3, 0, 2, 3}) sum = sum + sample_clipped(live, ax + dx, w);
             }
             // 25 samples plus the carried total, divided by 26.
-            tr = (tr + (sum.rb >> 16)) / 26;
-            tg = (tg + (sum.g >> 8)) / 26;
-            tb = (tb + (sum.rb & 0xFFFFu)) / 26;
-            const std::uint32_t colour = tr * 65536 + tg * 256 + tb;
+            t.r = (t.r + (sum.rb >> 16)) / 26;
+            t.g = (t.g + (sum.g >> 8)) / 26;
+            t.b = (t.b + (sum.rb & 0xFFFFu)) / 26;
+            const std::uint32_t colour = t.r * 65536 + t.g * 256 + t.b;
             if (ax - 1 >= 0 && ax < w && ay - 1 >= 0 && ay + 1 < h) {
                 for (int y = ay - 1; y <= ay + 1; ++y) {
                     std::uint32_t* p = pixel_at(s, ax - 1, y);
@@ -177,6 +262,7 @@ void blur_region(int x1, int y1, int x2, int y2) {
 }
 
 void present_screen() {
+    gfx.title_on_screen = false;
     unlock_surface(gfx.screen);
     plat_present(gfx.screen);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 constexpr int SCREEN_W = 800;
 constexpr int SCREEN_H = 700;
@@ -31,10 +32,32 @@ struct RenderState {
     // the widths, for a font no wider than INK_ROWS.
     std::array<std::array<std::uint64_t, INK_ROWS>, INK_CELLS> glyph_ink{};
     bool glyph_ink_built = false;
+    // Tiles of tile_sheet known to hold no exact white, so their rows are copied whole; set by
+    // note_opaque_tiles for the sheet loaded (false: copied with the white left out, always right).
+    std::array<bool, 8> tile_opaque{};
     std::array<char, 80> text_buffer{};
+    // While track_drawn is set, the canvas's own drawing operations mark the squares of
+    // DRAWN_SQUARE pixels they write in `drawn` (bit i of band j: the square at column 16i, row
+    // 16j), so a still background can be put back where a frame drew over it and nowhere else.
+    bool track_drawn = false;
+    std::array<std::uint64_t, 44> drawn{};
+    // Set by whoever presents a title frame, cleared by every other presentation: the screen then
+    // still holds that frame.
+    bool title_on_screen = false;
 };
 
 extern RenderState gfx;
+
+constexpr int DRAWN_SQUARE = 16;
+// The marked squares cover 50 by 44 squares, all of an 800 by 700 screen.
+constexpr int DRAWN_COLUMNS = 50;
+constexpr int DRAWN_BANDS = 44;
+
+// Marks the squares the inclusive rectangle touches (clipped to the grid) in gfx.drawn.
+void mark_drawn(int x1, int y1, int x2, int y2);
+inline void note_drawn(int x1, int y1, int x2, int y2) {
+    if (gfx.track_drawn) mark_drawn(x1, y1, x2, y2);
+}
 
 // A surface must be locked before pixel access when the platform says so: on the desktop, when
 // it has an offset or is a hardware, asynchronously blitted or RLE-accelerated surface.
@@ -72,6 +95,14 @@ constexpr std::uint32_t blend_add(std::uint32_t a, std::uint32_t b) {
     using canvas_detail::channel, canvas_detail::pack;
     return pack(std::min(channel(a, 16) + channel(b, 16), 255u), std::min(channel(a, 8) + channel(b, 8), 255u),
                 std::min(channel(a, 0) + channel(b, 0), 255u));
+}
+
+// n pixels from p set to the colour, four at a time.
+inline void fill_pixels(std::uint32_t* p, int n, std::uint32_t colour) {
+    using Quad = std::uint32_t __attribute__((vector_size(16)));
+    const Quad q{colour, colour, colour, colour};
+    for (; n >= 4; n -= 4, p += 4) std::memcpy(p, &q, sizeof q);
+    for (; n > 0; --n) *p++ = colour;
 }
 
 // Fills the inclusive rectangle with the colour as given. Inverted rectangles and ones wider

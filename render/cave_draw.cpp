@@ -8,7 +8,10 @@
 #include "sim/game_state.h"
 #include "sim/sim_step.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -52,63 +55,93 @@ void draw_enemy(int X, int Y, std::uint32_t outer, std::uint32_t middle, std::ui
     fill_rect(X + 10, Y + 10, X + 22, Y + 22, inner + draw_u(255));
 }
 
+// Whether the cell's own 32 by 32 pixels lie on the screen, so its specks and sparks may be
+// written straight into its rows.
+bool cell_on_screen(int X, int Y) { return X >= 0 && Y >= 0 && X + 32 <= gfx.screen->w && Y + 32 <= gfx.screen->h; }
+
+// A growth's speck: columns x1..x2, rows y1..y2 (inclusive), inside the cell's own pixels.
+void speck(bool inside, int x1, int y1, int x2, int y2, std::uint32_t colour) {
+    if (!inside) {
+        fill_rect(x1, y1, x2, y2, colour);
+        return;
+    }
+    for (int y = y1; y <= y2; ++y) fill_pixels(pixel_at(gfx.screen, x1, y), x2 - x1 + 1, colour);
+}
+
+// A growth draws 49 numbers: its block's colour, then six per speck in this order.
+constexpr int GROWTH_DRAWS = 49;
+
 void draw_green_growth(int X, int Y) {
-    block(X, Y, 0x317A27 + draw_u(80));
-    for (int n = 0; n < 8; ++n) {
-        // Six draws per speck, in this order.
-        const int a = draw_i(21);
-        const int b = draw_i(29);
-        const std::uint32_t c = draw_u(179);
-        const std::uint32_t d = draw_u(74);
-        const int e = draw_i(2);
-        const int f = draw_i(10);
-        fill_rect(X + a, Y + b, X + a + f + 1, Y + b + e + 1, 0x27AC77 + c * 0x10000 + d);
+    std::array<int, GROWTH_DRAWS> r;
+    plat_rand_n(r.data(), GROWTH_DRAWS);
+    block(X, Y, 0x317A27 + static_cast<std::uint32_t>(r[0] % 80));
+    const bool inside = cell_on_screen(X, Y);
+    for (std::size_t n = 1; n < GROWTH_DRAWS; n += 6) {
+        const int a = r[n] % 21, b = r[n + 1] % 29;
+        const auto c = static_cast<std::uint32_t>(r[n + 2] % 179), d = static_cast<std::uint32_t>(r[n + 3] % 74);
+        const int e = r[n + 4] % 2, f = r[n + 5] % 10;
+        // At most 11 by 2 pixels, within the cell's columns 0..31 and rows 0..30.
+        speck(inside, X + a, Y + b, X + a + f + 1, Y + b + e + 1, 0x27AC77 + c * 0x10000 + d);
     }
 }
 
 void draw_magenta_growth(int X, int Y) {
-    block(X, Y, 0xC83E81 + draw_u(40) * 0x10000);
-    for (int n = 0; n < 8; ++n) {
-        const int a = draw_i(29);
-        const int b = draw_i(21);
-        const std::uint32_t c = draw_u(69);
-        const std::uint32_t d = draw_u(49);
-        const int e = draw_i(10);
-        const int f = draw_i(2);
-        fill_rect(X + a, Y + b, X + a + f + 1, Y + b + e + 1, 0x9F70BD + c * 0x10000 + d);
+    std::array<int, GROWTH_DRAWS> r;
+    plat_rand_n(r.data(), GROWTH_DRAWS);
+    block(X, Y, 0xC83E81 + static_cast<std::uint32_t>(r[0] % 40) * 0x10000);
+    const bool inside = cell_on_screen(X, Y);
+    for (std::size_t n = 1; n < GROWTH_DRAWS; n += 6) {
+        const int a = r[n] % 29, b = r[n + 1] % 21;
+        const auto c = static_cast<std::uint32_t>(r[n + 2] % 69), d = static_cast<std::uint32_t>(r[n + 3] % 49);
+        const int e = r[n + 4] % 10, f = r[n + 5] % 2;
+        // At most 2 by 11 pixels, within the cell's columns 0..30 and rows 0..31.
+        speck(inside, X + a, Y + b, X + a + f + 1, Y + b + e + 1, 0x9F70BD + c * 0x10000 + d);
     }
 }
 
-// Stage 2..7: 26 sparks per stage above 1. The base for '7' carries red into the top byte.
+// Stage 2..7: 26 sparks per stage above 1, five draws each. The base for '7' carries red into
+// the top byte.
+constexpr int MOST_SPARKS = 26 * 6;
+
 void draw_blast(int X, int Y, std::uint8_t code) {
     block(X, Y, BLACK);
     const int sparks = 26 * (code - '1');
+    std::array<int, 5 * MOST_SPARKS> r;
+    plat_rand_n(r.data(), 5 * sparks);
     const std::uint32_t base = (26u * code - 1234u) * 0x10100u + 0x3C2163u;
     // Sparks lie inside the cell's own 32 by 32 pixels (offsets 1 to 28), so for a cell on the
-    // screen they are written straight into its rows; up to 156 of them per cell.
-    SDL_Surface* screen = gfx.screen;
-    const bool on_screen = X >= 0 && Y >= 0 && X + 32 <= screen->w && Y + 32 <= screen->h;
-    std::uint32_t* cell = on_screen ? pixel_at(screen, X, Y) : nullptr;
-    const int stride = screen->pitch / 4;
-    for (int n = 0; n < sparks; ++n) {
-        const int a = draw_i(25);
-        const int b = draw_i(25);
-        const std::uint32_t c = draw_u(99);
-        const int d = draw_i(3);
-        const int e = draw_i(3);
+    // screen they are written straight into its rows.
+    std::uint32_t* cell = cell_on_screen(X, Y) ? pixel_at(gfx.screen, X, Y) : nullptr;
+    const int stride = gfx.screen->pitch / 4;
+    using Quad = std::uint32_t __attribute__((vector_size(16)));
+    using Lanes = std::int32_t __attribute__((vector_size(16)));
+    constexpr Lanes lane{0, 1, 2, 3};
+    // The numbers are never negative: unsigned remainders are the same and cheaper.
+    const auto u = [&r](std::size_t n) { return static_cast<std::uint32_t>(r[n]); };
+    for (std::size_t n = 0; n < static_cast<std::size_t>(5 * sparks); n += 5) {
+        const std::uint32_t a = u(n) % 25, b = u(n + 1) % 25, colour = base + u(n + 2) % 99;
+        const std::uint32_t d = u(n + 3) % 3, e = u(n + 4) % 3;
         if (cell == nullptr) {
-            fill_rect(X + a + 1, Y + b + 1, X + a + e + 2, Y + b + d + 2, base + c);
+            const int x = X + static_cast<int>(a), y = Y + static_cast<int>(b);
+            fill_rect(x + 1, y + 1, x + static_cast<int>(e) + 2, y + static_cast<int>(d) + 2, colour);
             continue;
         }
         // Columns a + 1 .. a + e + 2 and rows b + 1 .. b + d + 2 of the cell: at most 4 by 4,
-        // within its pixels 1 .. 28. The whole 4 by 4 square is visited, the pixels outside the
-        // spark keep what they hold: no branch on the random sizes.
-        std::uint32_t* row = cell + (b + 1) * stride + a + 1;
-        const std::uint32_t colour = base + c;
-        for (int i = 0; i < 4; ++i, row += stride) {
-            const int cols = i <= d + 1 ? e + 2 : 0;
-            for (int j = 0; j < 4; ++j) row[j] = j < cols ? colour : row[j];
-        }
+        // within its pixels 1 .. 28. Four pixels a row are written, those outside the spark with
+        // what they hold, and its first two rows always: no branch on the random sizes.
+        std::uint32_t* row = cell + static_cast<int>(b + 1) * stride + static_cast<int>(a + 1);
+        const Quad wide = reinterpret_cast<Quad>(lane < static_cast<int>(e) + 2);  // all ones in the spark's columns
+        const Quad paint = Quad{colour, colour, colour, colour} & wide;
+        const auto put = [paint](std::uint32_t* at, Quad in) {
+            Quad p;
+            std::memcpy(&p, at, sizeof p);
+            p = (p & ~in) | (paint & in);
+            std::memcpy(at, &p, sizeof p);
+        };
+        put(row, wide);
+        put(row + stride, wide);
+        put(row + 2 * stride, d >= 1 ? wide : Quad{});
+        put(row + 3 * stride, d == 2 ? wide : Quad{});
     }
 }
 

@@ -116,6 +116,7 @@ void draw_glyph(int x, int y, int ch, int mode, std::uint32_t colour) {
     if (i_lo >= i_hi || j_lo >= j_hi) return;
 
     if (!lock_surface(font)) return;
+    note_drawn(x + j_lo, y + i_lo, x + j_hi - 1, y + i_hi - 1);
     const int src_stride = font->pitch / 4;
     const std::uint32_t* src =
         static_cast<const std::uint32_t*>(font->pixels) + (k * w + i_lo) * src_stride + left + j_lo;

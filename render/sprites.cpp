@@ -4,6 +4,7 @@
 #include "sim/game_state.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -36,7 +37,7 @@ void copy_keyed_row(const std::uint32_t* src, std::uint32_t* dst, int n) {
 
 // Copies a 32 by 32 block whose first source word is src (rows src_stride words apart) to the
 // cell (col, row), leaving exact white out and keeping every write on the screen.
-void copy_block(const std::uint32_t* src, int src_stride, int col, int row) {
+void copy_block(const std::uint32_t* src, int src_stride, int col, int row, bool opaque = false) {
     SDL_Surface* screen = gfx.screen;
     const int x0 = CELL_PX * col, y0 = CELL_PX * row;
     const int i_lo = std::max(0, -y0), i_hi = std::min(CELL_PX, screen->h - y0);
@@ -46,8 +47,11 @@ void copy_block(const std::uint32_t* src, int src_stride, int col, int row) {
     src += i_lo * src_stride;
     std::uint32_t* dst = pixel_at(screen, x0, y0 + i_lo);
     for (int i = i_lo; i < i_hi; ++i, src += src_stride, dst += dst_stride) {
-        if (j_lo == 0 && j_hi == CELL_PX) {
-            copy_keyed_row(src, dst, CELL_PX);  // the block's whole row is on the screen
+        if (j_lo == 0 && j_hi == CELL_PX) {  // the block's whole row is on the screen
+            if (opaque)
+                std::memcpy(dst, src, CELL_PX * sizeof *dst);
+            else
+                copy_keyed_row(src, dst, CELL_PX);
             continue;
         }
         for (int j = j_lo; j < j_hi; ++j) {
@@ -64,7 +68,23 @@ void draw_tile(int col, int row, int tile) {
     if (tile < 0 || !sheet_holds(sheet, (TILE_SHEET_W * tile + 31L) * TILE_SHEET_W + 31)) return;
     if (!lock_surface(sheet)) return;
     const auto* src = static_cast<const std::uint32_t*>(sheet->pixels) + TILE_SHEET_W * tile * TILE_SHEET_W;
-    copy_block(src, TILE_SHEET_W, col, row);
+    const auto t = static_cast<std::size_t>(tile);
+    copy_block(src, TILE_SHEET_W, col, row, t < gfx.tile_opaque.size() && gfx.tile_opaque[t]);
+    unlock_surface(sheet);
+}
+
+void note_opaque_tiles() {
+    gfx.tile_opaque.fill(false);
+    SDL_Surface* sheet = gfx.tile_sheet;
+    if (!lock_surface(sheet)) return;
+    const auto* pixels = static_cast<const std::uint32_t*>(sheet->pixels);
+    for (int tile = 0; tile < static_cast<int>(gfx.tile_opaque.size()); ++tile) {
+        const long first = TILE_SHEET_W * tile * TILE_SHEET_W;
+        if (!sheet_holds(sheet, first + TILE_SHEET_W * TILE_SHEET_W - 1)) break;
+        gfx.tile_opaque[static_cast<std::size_t>(tile)] =
+            std::none_of(pixels + first, pixels + first + TILE_SHEET_W * TILE_SHEET_W,
+                         [](std::uint32_t p) { return p == TRANSPARENT; });
+    }
     unlock_surface(sheet);
 }
 

@@ -7,4 +7,6 @@ constexpr int TILE_DIAMOND_2 = 2;
 constexpr int TILE_DIRT = 3;
 
 void draw_tile(int col, int row, int tile);
+// Notes which tiles of the tile sheet hold no exact white (gfx.tile_opaque); call after loading it.
+void note_opaque_tiles();
 void draw_player(int col, int row);

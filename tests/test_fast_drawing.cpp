@@ -1,15 +1,18 @@
 // The quick drawing routines against plain pixel-by-pixel references, on what the golden pictures
 // and digests never show: regions over every edge of the screen, odd and tiny sizes, glyphs cut
-// by the screen's edges, tiles half off it, fonts too wide for the ink masks. (The pictures the
+// by the screen's edges, tiles half off it, fonts too wide for the ink masks, title frames drawn
+// over the last one. (The pictures the
 // game draws are pinned by the goldens and test_digests.cpp.)
 #include "tests/support/test_env.h"
 
+#include "app/title.h"
 #include "render/cave_draw.h"
 #include "render/font.h"
 #include "render/sprites.h"
 
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 using namespace test_env;
 using FastDrawing = GameTest;
@@ -85,6 +88,34 @@ TEST_F(FastDrawing, TheBlurMatchesTheBlockByBlockReading) {
     }
 }
 
+TEST_F(FastDrawing, TheShiftsUpMatchThePixelByPixelFilters) {
+    // Widths around the four pixels done at once, over each edge, the top row, nothing at all.
+    const std::array<std::array<int, 4>, 7> regions{{{10, 10, 13, 20},
+                                                     {10, 10, 16, 20},
+                                                     {33, 40, 52, 61},
+                                                     {-5, -5, 30, 9},
+                                                     {780, 690, 809, 709},
+                                                     {0, 0, 799, 699},
+                                                     {50, 50, 51, 51}}};
+    for (const auto& [x1, y1, x2, y2] : regions)
+        for (const bool grey : {false, true}) {
+            noise(static_cast<unsigned>(x2 + y1));
+            const Pixels before = screen_pixels();
+            (grey ? gray_shift_up : fade_shift_up)(x1, y1, x2, y2);
+            for (int y = 0; y < SCREEN_H; ++y)
+                for (int x = 0; x < SCREEN_W; ++x) {
+                    const bool moved = x > x1 && x < x2 - 1 && y >= y1 && y < y2 - 2 && y + 1 < SCREEN_H;
+                    std::uint32_t want = before[static_cast<std::size_t>(y * SCREEN_W + x)];
+                    if (moved) {
+                        const std::uint32_t c = before[static_cast<std::size_t>((y + 1) * SCREEN_W + x)] & 0xFFFFFFu;
+                        const std::uint32_t r = c >> 16, g = (c >> 8) & 0xFF, b = c & 0xFF, v = (r + g + b) / 3;
+                        want = grey ? v * 0x10101u : (r - r / 8) << 16 | (g - g / 8) << 8 | (b - b / 8);
+                    }
+                    ASSERT_EQ(scr(x, y), want) << x << "," << y << " in " << x1 << "," << y1 << " " << x2 << "," << y2;
+                }
+        }
+}
+
 TEST_F(FastDrawing, AFillAroundAHoleIsTheFillSaveTheHole) {
     // Holes inside, over an edge, past the rectangle, empty or inverted; rectangles clipped or refused.
     const std::array<std::array<int, 8>, 8> cases{{{0, 0, 799, 699, 79, 99, 719, 579},
@@ -157,6 +188,13 @@ TEST_F(FastDrawing, TilesOnAndPartlyOffTheScreenKeepTheScreenUnderWhite) {
                                        : r == 1 ? 0xFFFFFFFF
                                                 : static_cast<std::uint32_t>(std::rand());
         }
+    // Tile 2 without exact white: its whole rows are copied straight.
+    for (int y = 64; y < 96; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (px(gfx.tile_sheet, x, y) == 0x00FFFFFF) px(gfx.tile_sheet, x, y) = 0x00FFFFFE;
+    note_opaque_tiles();
+    ASSERT_EQ(std::vector<bool>(gfx.tile_opaque.begin(), gfx.tile_opaque.begin() + 5),
+              (std::vector<bool>{false, false, true, false, false}));
     noise(11);
     const Pixels before = screen_pixels();
     for (int col : {-1, 0, 3, 24, 25})
@@ -202,4 +240,33 @@ TEST_F(FastDrawing, BlastSparksAreTheRectanglesTheirDrawsName) {
             }
         }
     EXPECT_EQ(fast, screen_pixels());
+}
+
+TEST_F(FastDrawing, ATitleFrameOverTheLastOneIsTheWholeFrame) {
+    // A picture of noise, so a square put back from the wrong place shows; the ribbons leap
+    // between frames, so every square the last frame drew must be put back.
+    replace(gfx.title_image, image(640, 480));
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) px(gfx.title_image, x, y) = static_cast<std::uint32_t>(x * 7919 + y * 104729);
+    for (int k = 0; k < 8; ++k) {
+        game.ribbon_phase_a += 0.7f * static_cast<float>(k);
+        const float a = game.ribbon_phase_a, b = game.ribbon_phase_b;
+        roll = k;
+        now_ms = static_cast<std::uint32_t>(game.step_clock) + 1;
+        title_frame();
+        ASSERT_TRUE(gfx.title_on_screen);
+        const Pixels over = screen_pixels();
+        // The same frame again on a screen of noise that nothing says holds a title frame.
+        game.ribbon_phase_a = a, game.ribbon_phase_b = b, game.step_clock -= 55;
+        noise(static_cast<unsigned>(k));
+        gfx.title_on_screen = false;
+        title_frame();
+        ASSERT_EQ(over, screen_pixels()) << "frame " << k;
+    }
+    // Any other picture shown between two title frames has the next one drawn whole.
+    noise(99);
+    present_screen();
+    now_ms = static_cast<std::uint32_t>(game.step_clock) + 1;
+    title_frame();
+    EXPECT_EQ(scr(0, 0), 0x494746u);
 }

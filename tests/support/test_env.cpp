@@ -115,6 +115,7 @@ SDL_Surface* image(int w, int h, std::uint32_t fill) {
 void replace(SDL_Surface*& slot, SDL_Surface* s) {
     if (slot) SDL_FreeSurface(slot);
     slot = s;
+    gfx.title_on_screen = false;  // a title frame on the screen was drawn from other bitmaps
 }
 
 GuardedScreen::GuardedScreen() {

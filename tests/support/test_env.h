@@ -44,7 +44,7 @@ extern std::deque<SDL_Event> events;
 // ---- pictures ----
 // A 32-bit software surface in the screen's 0x00RRGGBB layout.
 SDL_Surface* image(int w, int h, std::uint32_t fill = 0);
-// Puts a bitmap in one of game's slots, freeing what it held.
+// Puts a bitmap in one of game's slots, freeing what it held; the next title frame is drawn whole.
 void replace(SDL_Surface*& slot, SDL_Surface* s);
 inline std::uint32_t& px(SDL_Surface* s, int x, int y) { return *pixel_at(s, x, y); }
 inline std::uint32_t& scr(int x, int y) { return px(gfx.screen, x, y); }
