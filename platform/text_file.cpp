@@ -26,7 +26,7 @@ bool read_text_file(const std::string& path, std::string& text, std::string& err
         return false;
     }
     text.clear();
-    char chunk[65536];
+    char chunk[8192];
     for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
     const bool failed = std::ferror(in) != 0;
     const int reason = errno;
