@@ -122,9 +122,10 @@ void title_frame() {
     const auto due = tick_past_frame_clock();
     if (!due) return;
     const std::int32_t now = *due;
-    // No frame due yet: sleep a little rather than spin the title loop.
+    // No frame due yet: sleep a little rather than spin the title loop; on the real clock right
+    // up to the frame, since a key the title takes shows no sooner than the next frame anyway.
     if (game.step_clock >= now) {
-        plat_idle(1, game.step_clock + 1 - now);
+        plat_idle(1, game.step_clock + 1 - now, TITLE_FRAME_MS);
         return;
     }
     // Frames that fell behind are drawn back to back, one per 55 ms of lag.

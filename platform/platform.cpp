@@ -39,12 +39,12 @@ void plat_delay(std::uint32_t ms) {
     }
 }
 
-void plat_idle(std::uint32_t ms, std::int32_t due_in_ms) {
+void plat_idle(std::uint32_t ms, std::int32_t due_in_ms, std::uint32_t slice_ms) {
     if (hooks.delay || due_in_ms <= static_cast<std::int32_t>(ms)) {
         plat_delay(ms);
         return;
     }
-    plat_delay(std::min(static_cast<std::uint32_t>(due_in_ms), std::max(ms, IDLE_SLICE_MS)));
+    plat_delay(std::min(static_cast<std::uint32_t>(due_in_ms), std::max(ms, slice_ms)));
 }
 
 void play_sound(int channel, SoundId sound) {

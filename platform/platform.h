@@ -49,9 +49,9 @@ int plat_poll_event(SDL_Event* event);
 // The loops' wait while nothing is due: a plat_delay(ms), exactly, on a hooked clock (the replay
 // runner's, the recorder's, a test's), so their ticks and polls stay as they are. On the real
 // clock, where the loop would only poll and sleep again for due_in_ms more, it sleeps on towards
-// that, up to IDLE_SLICE_MS at a time: far fewer wake-ups, and an event still seen within a slice.
+// that, up to slice_ms at a time: far fewer wake-ups, and an event still seen within a slice.
 constexpr std::uint32_t IDLE_SLICE_MS = 20;
-void plat_idle(std::uint32_t ms, std::int32_t due_in_ms);
+void plat_idle(std::uint32_t ms, std::int32_t due_in_ms, std::uint32_t slice_ms = IDLE_SLICE_MS);
 void plat_frame_shown(FrameKind kind);
 // Puts the whole screen surface on the window.
 void plat_present(SDL_Surface* screen);
