@@ -175,6 +175,14 @@ void start_proof(const CaveMap& cave, const std::string& saved_file) {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    // The solver's own scratch directories go inside ours, so that a proof stopped in the middle
+    // of its game runs leaves nothing behind once the editor removes its scratch directory.
+    std::vector<std::string> env_strings = {"TMPDIR=" + proof.scratch};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "TMPDIR=", 7) != 0) env_strings.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : env_strings) envp.push_back(e.data());
+    envp.push_back(nullptr);
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -188,7 +196,7 @@ void start_proof(const CaveMap& cave, const std::string& saved_file) {
         ::dup2(fds[1], STDOUT_FILENO);
         ::dup2(fds[1], STDERR_FILENO);
         for (int fd = STDERR_FILENO + 1; fd < MAX_FD; ++fd) ::close(fd);
-        if (::chdir(proof.scratch.c_str()) == 0) ::execv(argv[0], argv.data());
+        if (::chdir(proof.scratch.c_str()) == 0) ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(fds[1]);

@@ -11,6 +11,9 @@
 
 #include <cstdint>
 #include <cstddef>
+#include <cstdlib>
+#include <system_error>
+#include <unistd.h>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -203,4 +206,36 @@ TEST(Proof, TheStripSaysTheSolversAnswer) {
     EXPECT_EQ(proof_summary("", 1, false), "the solver gave no answer");
     EXPECT_EQ(proof_summary("anything", -1, false), "the solver ended without an answer");
     EXPECT_LE(proof_summary(std::string(500, 'x'), 1, false).size(), 150u);
+}
+
+// A proof stopped while the solver plays its routes (P again, or the editor closed) leaves no
+// scratch files of the solver's behind: they live inside the editor's own scratch directory.
+TEST(Proof, AStoppedProofLeavesNoFilesBehind) {
+    ScratchDir tmp;
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(KROMBLIX_RUN_DIR);
+    ::setenv("TMPDIR", tmp.path.c_str(), 1);
+    ::setenv("KROMBLIX_SOLVE", KROMBLIX_SOLVE_TOOL, 1);
+    Rows rows(CAVE_H, std::string(CAVE_W, '#'));
+    for (int y = 1; y < CAVE_H - 1; ++y) rows[y] = "#" + std::string(CAVE_W - 2, '_') + "#";
+    rows[1].replace(1, 3, "S_*");
+    set_proofs_at_once(false);
+    start_proof(cave_of(rows), "");
+    // Wait until the solver has made its own scratch directory, then stop it there.
+    bool seen = false;
+    for (int wait = 0; wait < 6000 && !seen && proof_running(); ++wait) {
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(tmp.path, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            if (it->path().filename().string().starts_with("kromblix-solve-")) seen = true;
+        if (!seen) ::usleep(10000);
+        look_at_proof();
+    }
+    EXPECT_TRUE(seen) << "the solver ended before it played its routes";
+    stop_proof(false);
+    end_proofs();
+    ::unsetenv("KROMBLIX_SOLVE");
+    ::unsetenv("TMPDIR");
+    std::filesystem::current_path(here);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path));
 }
