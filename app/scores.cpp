@@ -195,7 +195,7 @@ const ScoreTable& best_scores() { return kept.table; }
 
 void record_game(int score, int cave, int from) {
     if (score <= 0) return;
-    std::array<char, 16> date{};
+    std::array<char, 11> date{};  // YYYY-MM-DD, as the table keeps it
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     if (!localtime_r(&now, &local) || std::strftime(date.data(), date.size(), "%Y-%m-%d", &local) != 10)

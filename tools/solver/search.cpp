@@ -351,7 +351,7 @@ SolveResult solve(std::string_view cave_bytes, const SolveOptions& options,
     // Most routes that win two sequences win them all: the search plays a few in lockstep, and a
     // sequence the route loses joins them for the next try.
     SolveResult result;
-    result.won.assign(static_cast<std::size_t>(total), false);
+    result.won = std::vector<bool>(static_cast<std::size_t>(total), false);
     auto wins_of = [&](const solution::Moves& moves) {
         std::vector<bool> won(static_cast<std::size_t>(total), false);
         for (int i = 0; i < total && !moves.empty(); ++i) won[static_cast<std::size_t>(i)] = wins_in_model(cave_bytes, moves, i);
