@@ -1,7 +1,7 @@
 // The editor's loop: events from the keyboard and the mouse, saving, and test-play through the
 // game's own loop.
-#include "editor/cave_edit.h"
 #include "app/game_main.h"
+#include "editor/cave_edit.h"
 #include "editor/editor.h"
 
 #include "app/comforts.h"
@@ -31,7 +31,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace editor {
 

@@ -2,19 +2,23 @@
 
 #include "editor/cave_file.h"
 #include "editor/editor_state.h"
+#include "sim/game_state.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 

@@ -9,7 +9,7 @@
 // build's tools directory, or $KROMBLIX_SOLVE.
 #pragma once
 
-#include "editor/cave_edit.h"
+#include "sim/game_state.h"
 
 #include <string>
 #include <string_view>

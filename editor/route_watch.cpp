@@ -14,7 +14,9 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 

@@ -10,7 +10,7 @@
 // and back, ESC leaves. The route's own keys never come from the keyboard.
 #pragma once
 
-#include "editor/cave_edit.h"
+#include "sim/game_state.h"
 
 #include <string>
 

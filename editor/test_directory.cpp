@@ -1,7 +1,10 @@
 #include "editor/test_directory.h"
 
 #include "editor/cave_file.h"
+#include "sim/cave_loader.h"
+#include "sim/game_state.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -3,8 +3,8 @@
 // won cave goes back to itself.
 #pragma once
 
-#include "editor/cave_edit.h"
 #include "sim/cave_loader.h"
+#include "sim/game_state.h"
 
 #include <array>
 

@@ -25,9 +25,11 @@ done
 cmake -S "$top" -B "$out" -DKROMBLIX_TESTS=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 
 # The libraries' inner headers, and the C library's POSIX headers, whose names the cleaner maps
-# to glibc's choice of header (WIFEXITED to <stdlib.h>, say) rather than POSIX's.
+# to glibc's choice of header (WIFEXITED to <stdlib.h>, poll to <sys/poll.h>, struct rusage to
+# <bits/types/struct_rusage.h>, say) rather than POSIX's.
 ignored='SDL.*\.h;begin_code\.h;close_code\.h;gtest/.*;gmock/.*;benchmark/.*;ft2build\.h;freetype/.*;pngconf\.h'
 ignored+=';stdlib\.h;stdio\.h;signal\.h;time\.h;sys/types\.h;sys/wait\.h;sys/resource\.h'
+ignored+=';sys/poll\.h;bits/.*'
 checks='-*,misc-include-cleaner'
 config="{CheckOptions: {misc-include-cleaner.IgnoreHeaders: '$ignored'}}"
 sources=$(cd "$top" && python3 -c '

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace cave_marks {
 

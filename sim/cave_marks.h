@@ -9,6 +9,7 @@
 // One cave a line: its file name (no '/'), one space, 16 lowercase hexadecimal digits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

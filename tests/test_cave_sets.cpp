@@ -7,10 +7,11 @@
 #include "sim/cave_marks.h"
 #include "tests/support/test_env.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <ios>
+#include <string>
 #include <vector>
 
 using namespace test_env;

@@ -5,6 +5,7 @@
 #include "sim/cave_marks.h"
 #include "tests/support/test_env.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <string>

@@ -6,12 +6,16 @@
 #include "tests/support/test_env.h"
 
 #include "app/title.h"
+#include "render/canvas.h"
 #include "render/cave_draw.h"
 #include "render/font.h"
 #include "render/sprites.h"
+#include "sim/game_state.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 using namespace test_env;

@@ -3,8 +3,14 @@
 // the same table at the same moment keep every entry.
 #include "tests/support/test_env.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 using namespace test_env;
 

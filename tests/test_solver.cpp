@@ -3,16 +3,23 @@
 // solution, which wins in the real game (test_solutions), winning in the model too.
 #include "tests/support/test_env.h"
 
+#include "platform/platform.h"
 #include "render/cave_draw.h"
 #include "render/scenes.h"
 #include "sim/cave_loader.h"
+#include "sim/game_state.h"
+#include "sim/presentation.h"
 #include "sim/sim_step.h"
 #include "tools/solution/moves.h"
 #include "tools/solver/frame_model.h"
 #include "tools/solver/search.h"
 #include "tools/solver/verify.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <ios>
 #include <string>
 #include <vector>
 

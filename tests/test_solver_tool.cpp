@@ -5,7 +5,10 @@
 #include "sim/cave_marks.h"
 #include "tools/solution/moves.h"
 
+#include <cstddef>
+#include <filesystem>
 #include <fstream>
+#include <ios>
 #include <random>
 #include <string>
 #include <utility>

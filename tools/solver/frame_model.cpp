@@ -1,11 +1,16 @@
 #include "tools/solver/frame_model.h"
 
+#include "platform/glibc_rand.h"
 #include "platform/platform.h"
+#include "sim/game_state.h"
 #include "sim/presentation.h"
 #include "sim/sim_step.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace solver {

@@ -5,7 +5,6 @@
 // the grid instead of drawing.
 #pragma once
 
-#include "platform/glibc_rand.h"
 #include "sim/game_state.h"
 
 #include <cstddef>

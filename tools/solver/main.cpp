@@ -9,6 +9,7 @@
 #include "sim/cave_check.h"
 #include "sim/cave_marks.h"
 #include "tools/common/tool_io.h"
+#include "tools/solution/moves.h"
 #include "tools/solver/search.h"
 #include "tools/solver/verify.h"
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace {
 

@@ -1,15 +1,21 @@
 #include "tools/solver/search.h"
 
+#include "sim/game_state.h"
+#include "tools/solution/moves.h"
 #include "tools/solver/frame_model.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <numeric>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace solver {
 

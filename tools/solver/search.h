@@ -7,8 +7,8 @@
 #include "tools/solution/moves.h"
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
-#include <string>
 #include <string_view>
 #include <vector>
 

@@ -1,6 +1,7 @@
 #include "tools/solver/verify.h"
 
 #include "tools/common/tool_io.h"
+#include "tools/solution/moves.h"
 #include "tools/solver/search.h"
 
 #include <cerrno>
@@ -9,6 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <ios>
+#include <string>
+#include <string_view>
 #include <system_error>
 
 #include <sys/wait.h>
