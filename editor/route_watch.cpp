@@ -7,6 +7,7 @@
 #include "platform/gamepad.h"
 #include "platform/platform.h"
 #include "platform/replay_file.h"
+#include "platform/viewer_keys.h"
 #include "platform/volume.h"
 #include "sim/cave_loader.h"
 #include "sim/game_state.h"
@@ -25,7 +26,6 @@ namespace editor {
 namespace {
 
 constexpr std::uint32_t SAID = 0xFFFFFF, WARNED = 0xFF0000, GOOD = 0x30D050;
-constexpr std::uint32_t FAST = 4;
 constexpr std::uint32_t PAUSED_POLL_MS = 10;
 constexpr std::uint32_t TAIL_MS = 5000;  // the watch ends this long after the route's last key
 
@@ -36,10 +36,7 @@ struct Watch {
     std::uint32_t now = 0;   // the watch's clock
     std::uint32_t end_tick = 0;
     std::uint32_t owed = 0;  // ms slept on the watch's clock and not yet on the editor's
-    std::uint32_t speed = 1;
-    bool paused = false;
-    bool leaving = false;
-    bool closed = false;     // the window was closed
+    ViewerKeys viewer;
     bool quit_sent = false;
     bool won = false;
     Presentation base;
@@ -57,38 +54,19 @@ void outer_delay(std::uint32_t ms) {
 int outer_poll(SDL_Event* event) { return watch.outer.poll_event ? watch.outer.poll_event(event) : poll_translated_event(event); }
 
 // The viewer's keys, from the editor's events; the rest is dropped.
-void viewer_keys() {
-    SDL_Event event;
-    while (outer_poll(&event)) {
-        if (event.type == SDL_QUIT) watch.closed = watch.leaving = true;
-        if (event.type != SDL_KEYDOWN) continue;
-        switch (event.key.keysym.sym) {
-        case SDLK_ESCAPE: watch.leaving = true; break;
-        case SDLK_p:
-            watch.paused = !watch.paused;
-            pause_all_sound(watch.paused);
-            break;
-        case SDLK_f: watch.speed = watch.speed == 1 ? FAST : 1; break;
-        default: break;
-        }
-    }
-    if (watch.leaving && watch.paused) {
-        watch.paused = false;
-        pause_all_sound(false);
-    }
-}
+void viewer_keys() { read_viewer_keys(watch.viewer, outer_poll); }
 
 std::uint32_t watch_ticks() { return watch.now; }
 
 void watch_delay(std::uint32_t ms) {
     watch.now += ms;
     watch.owed += ms;
-    if (watch.owed >= watch.speed) {
-        outer_delay(watch.owed / watch.speed);
-        watch.owed %= watch.speed;
+    if (watch.owed >= watch.viewer.speed) {
+        outer_delay(watch.owed / watch.viewer.speed);
+        watch.owed %= watch.viewer.speed;
     }
     viewer_keys();
-    while (watch.paused && !watch.leaving) {
+    while (watch.viewer.paused && !watch.viewer.leaving) {
         outer_delay(PAUSED_POLL_MS);
         viewer_keys();
     }
@@ -97,8 +75,8 @@ void watch_delay(std::uint32_t ms) {
 // The route's events as the replay runner hands them: each at the first poll at or after its
 // tick, in file order; a window close once the viewer leaves or the route is long over.
 int watch_poll(SDL_Event* event) {
-    if (!watch.leaving && watch.now > watch.end_tick) watch.leaving = true;
-    if (watch.leaving) {
+    if (!watch.viewer.leaving && watch.now > watch.end_tick) watch.viewer.leaving = true;
+    if (watch.viewer.leaving) {
         if (watch.quit_sent) return 0;
         watch.quit_sent = true;
         *event = SDL_Event{};
@@ -108,7 +86,7 @@ int watch_poll(SDL_Event* event) {
     if (watch.next < watch.events.size() && watch.events[watch.next].tick <= watch.now) {
         *event = replay::to_sdl_event(watch.events[watch.next++]);
         // The route's own window close ends the watch as the viewer's ESC does.
-        if (event->type == SDL_QUIT) watch.leaving = watch.quit_sent = true;
+        if (event->type == SDL_QUIT) watch.viewer.leaving = watch.quit_sent = true;
         return 1;
     }
     return 0;
@@ -184,12 +162,12 @@ bool watch_route(const std::string& replay_path, const CaveMap& cave) {
     game.face_dx = game.face_dy = 0;
     if (watch.won)
         say(GOOD, "the route won the cave: score %d", game.score);
-    else if (watch.leaving && !watch.closed && watch.now <= watch.end_tick)
+    else if (watch.viewer.leaving && !watch.viewer.closed && watch.now <= watch.end_tick)
         say(SAID, "watch ended");
     else
         say(WARNED, "the route did not win the cave this time");
     ed.redraw = true;
-    return !watch.closed;
+    return !watch.viewer.closed;
 }
 
 }  // namespace editor

@@ -4,7 +4,7 @@
 #include "platform/gamepad.h"
 #include "platform/platform.h"
 #include "platform/replay_file.h"
-#include "platform/volume.h"
+#include "platform/viewer_keys.h"
 
 #include <SDL.h>
 
@@ -18,7 +18,6 @@ namespace {
 constexpr std::uint32_t TAIL_MS = 5000;     // the runner's end after the last event without a quit
 constexpr std::uint32_t MAX_LAG_MS = 100;   // behind real time by more: go on from here
 constexpr std::uint32_t PAUSED_POLL_MS = 10;
-constexpr std::uint32_t FAST = 4;
 
 struct Watch {
     std::vector<replay::ReplayEvent> events;
@@ -29,9 +28,7 @@ struct Watch {
     bool quit_sent = false;
 
     bool real_time = true;
-    std::uint32_t speed = 1;
-    bool paused = false;
-    bool leaving = false;
+    ViewerKeys viewer;
     std::uint32_t real_anchor = 0;     // SDL_GetTicks() when the clock stood at clock_anchor
     std::uint32_t clock_anchor = 0;
 };
@@ -44,30 +41,10 @@ void rebase() {
     watch.clock_anchor = watch.clock.now;
 }
 
-// The viewer's keys, taken from the window's own events; everything else is dropped.
+// The viewer's keys, taken from the window's own events; everything else is dropped. A change of
+// pace starts the count of real time afresh.
 void viewer_keys() {
-    SDL_Event event;
-    while (poll_translated_event(&event)) {
-        if (event.type == SDL_QUIT) watch.leaving = true;
-        if (event.type != SDL_KEYDOWN) continue;
-        switch (event.key.keysym.sym) {
-        case SDLK_ESCAPE: watch.leaving = true; break;
-        case SDLK_p:
-            watch.paused = !watch.paused;
-            pause_all_sound(watch.paused);
-            rebase();
-            break;
-        case SDLK_f:
-            watch.speed = watch.speed == 1 ? FAST : 1;
-            rebase();
-            break;
-        default: break;
-        }
-    }
-    if (watch.leaving && watch.paused) {
-        watch.paused = false;
-        pause_all_sound(false);
-    }
+    if (read_viewer_keys(watch.viewer, poll_translated_event)) rebase();
 }
 
 // Waits until real time has caught up with the game clock (at the chosen speed); holds the game
@@ -75,14 +52,14 @@ void viewer_keys() {
 void keep_pace() {
     if (!watch.real_time) return;
     viewer_keys();
-    while (watch.paused && !watch.leaving) {
+    while (watch.viewer.paused && !watch.viewer.leaving) {
         SDL_Delay(PAUSED_POLL_MS);
         viewer_keys();
         rebase();
     }
-    if (watch.leaving) return;
+    if (watch.viewer.leaving) return;
     const std::uint32_t real = SDL_GetTicks() - watch.real_anchor;
-    const std::uint32_t due = (watch.clock.now - watch.clock_anchor) / watch.speed;
+    const std::uint32_t due = (watch.clock.now - watch.clock_anchor) / watch.viewer.speed;
     if (real < due)
         SDL_Delay(due - real);
     else if (real - due > MAX_LAG_MS)
@@ -98,7 +75,7 @@ void watch_delay(std::uint32_t ms) {
 
 // The runner's rule: due events in file order; past the end, one window close.
 int watch_poll(SDL_Event* event) {
-    if (watch.leaving) {
+    if (watch.viewer.leaving) {
         if (watch.quit_sent) return 0;
         watch.quit_sent = true;
         *event = SDL_Event{};

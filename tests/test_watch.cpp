@@ -3,10 +3,13 @@
 // its record, and the two records must be equal, ticks, grids, sounds and music included.
 #include "app/game_main.h"
 #include "platform/platform.h"
+#include "platform/viewer_keys.h"
 #include "platform/watch_replay.h"
 #include "sim/game_state.h"
 #include "tests/support/test_env.h"
 #include "tools/replay/frame_record.h"
+
+#include <SDL.h>
 
 #include <array>
 #include <cstdio>
@@ -105,4 +108,56 @@ TEST(Watch, ShowsTheRunnersFramesOfASolution) {
     const auto records = both_records(dir.path, file);
     EXPECT_NE(records[0].find(" congrats\n"), std::string::npos);
     EXPECT_EQ(records[0], records[1]);
+}
+
+// The viewer's keys, shared by --watch and the editor's route watch: P and F steer the watching,
+// ESC or a window close leaves (never paused), and every other event is taken and dropped.
+namespace {
+
+std::vector<SDL_Event> pending;
+
+int poll_pending(SDL_Event* event) {
+    if (pending.empty()) return 0;
+    *event = pending.front();
+    pending.erase(pending.begin());
+    return 1;
+}
+
+SDL_Event key(SDLKey sym, Uint8 type = SDL_KEYDOWN) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.keysym.sym = sym;
+    return event;
+}
+
+}  // namespace
+
+TEST(Watch, ViewerKeysSteerTheWatchingOnly) {
+    ViewerKeys keys;
+    pending = {key(SDLK_SPACE), key(SDLK_p, SDL_KEYUP), key(SDLK_RIGHT)};
+    EXPECT_FALSE(read_viewer_keys(keys, poll_pending));
+    EXPECT_TRUE(pending.empty());
+    EXPECT_FALSE(keys.paused || keys.leaving || keys.closed);
+    EXPECT_EQ(keys.speed, 1u);
+
+    pending = {key(SDLK_p), key(SDLK_f)};
+    EXPECT_TRUE(read_viewer_keys(keys, poll_pending));
+    EXPECT_TRUE(keys.paused);
+    EXPECT_EQ(keys.speed, VIEWER_FAST);
+    pending = {key(SDLK_f)};
+    EXPECT_TRUE(read_viewer_keys(keys, poll_pending));
+    EXPECT_EQ(keys.speed, 1u);
+
+    // Leaving while paused leaves running, and it is not a window close.
+    pending = {key(SDLK_ESCAPE)};
+    EXPECT_TRUE(read_viewer_keys(keys, poll_pending));
+    EXPECT_TRUE(keys.leaving);
+    EXPECT_FALSE(keys.paused || keys.closed);
+
+    ViewerKeys closing;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    pending = {quit};
+    read_viewer_keys(closing, poll_pending);
+    EXPECT_TRUE(closing.leaving && closing.closed);
 }
