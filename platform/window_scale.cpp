@@ -29,6 +29,9 @@ int prepare_window_scale(int requested, int w, int h) {
     const int scale = choose_window_scale(requested, w, h, info ? info->current_w : 0, info ? info->current_h : 0);
     ::setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 1);
     ::setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+    // sdl12-compat before 1.2.62 (Debian 12's 1.2.60) has no SCALE_METHOD and asks SDL 2 for
+    // smooth scaling; SDL 2's hint, set in the environment, wins over that request.
+    ::setenv("SDL_RENDER_SCALE_QUALITY", "nearest", 0);
     return scale;
 }
 

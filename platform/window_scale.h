@@ -2,7 +2,8 @@
 // SDL_SetVideoMode gives; sdl12-compat shows that surface scaled, so pictures, records and tests
 // see the same pixels at every scale:
 // - SDL12COMPAT_WINDOW_SCALING=N (read by SDL_SetVideoMode) opens an N-times window and scales
-//   the surface into it; SDL12COMPAT_SCALE_METHOD=nearest keeps the pixels sharp and square.
+//   the surface into it; SDL12COMPAT_SCALE_METHOD=nearest keeps the pixels sharp and square, and
+//   so does SDL_RENDER_SCALE_QUALITY=nearest on the sdl12-compat releases that predate it.
 // - SDL_WM_ToggleFullScreen on the screen surface switches to and from a desktop-sized window,
 //   where the surface is scaled as large as fits with its 8:7 shape kept, centred on black bars.
 #pragma once

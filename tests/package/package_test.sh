@@ -14,7 +14,8 @@
 #   and the window's icon, checks in /proc/PID/maps that the SDL 1.2 it runs on is sdl12-compat's
 #   (the package that holds the mapped file is built from sdl12-compat), presses ESC and expects
 #   status 0;
-# - starts `kromblix --scale 2` on a 2560 by 1600 screen and expects a 1600 by 1400 window.
+# - starts `kromblix --scale 2` on a 2560 by 1600 screen and expects a 1600 by 1400 window whose
+#   pixels are sharp 2 by 2 squares.
 # Afterwards it purges the package and whatever the install brought with it, so the machine is
 # left as it was. A machine that has kromblix installed already is left alone (skipped, 77).
 set -euo pipefail
@@ -26,7 +27,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- [${SECONDS} s] $*"; }
 
 for tool in cpack dpkg dpkg-deb dpkg-query apt-get apt-cache lintian desktop-file-validate appstreamcli Xvfb \
-  xdotool xwd xprop convert identify flock timeout; do
+  xdotool xwd xprop convert identify compare flock timeout; do
   command -v "$tool" >/dev/null || fail "$tool is missing: scripts/ensure-deps.sh --with-window-tools installs it"
 done
 
@@ -244,7 +245,13 @@ for _ in $(seq 25); do
   sleep 0.2
 done
 [ "$size" = 1600x1400 ] || fail "--scale 2 gave a $size window, not 1600x1400"
+sharp=""
+for _ in $(seq 25); do
+  window_is_sharp "$work" "$wid" 2>"$work/sharp.txt" && { sharp=yes; break; }
+  sleep 0.2
+done
+[ -n "$sharp" ] || fail "--scale 2 did not show sharp pixels: $(cat "$work/sharp.txt")"
 quit_with_escape "$wid"
-note "--scale 2: a 1600x1400 window"
+note "--scale 2: a 1600x1400 window with sharp pixels"
 
 echo "package test passed"

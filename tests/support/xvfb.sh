@@ -26,3 +26,16 @@ start_xvfb() {
   echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.log")" >&2
   return 1
 }
+
+# window_is_sharp WORK_DIR WINDOW: whether the window shows a picture (not a blank window) at
+# twice its size with every pixel a sharp 2 by 2 square, scaled without smoothing. Needs xwd and
+# ImageMagick.
+window_is_sharp() {
+  local work=$1 wid=$2
+  xwd -id "$wid" -silent | convert xwd:- "$work/sharp.png" || return 1
+  [ "$(identify -format %k "$work/sharp.png")" -ge 8 ] || { echo "the window shows no picture yet" >&2; return 1; }
+  convert "$work/sharp.png" -sample 50% -sample 200% "$work/squares.png" || return 1
+  local differing
+  differing=$(compare -metric AE "$work/sharp.png" "$work/squares.png" null: 2>&1) || true
+  [ "$differing" = 0 ] || { echo "$differing pixels are not in sharp squares" >&2; return 1; }
+}

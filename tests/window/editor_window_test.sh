@@ -13,7 +13,7 @@ replay_tool=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 
-for tool in Xvfb xdotool openbox python3 timeout; do
+for tool in Xvfb xdotool xwd convert compare openbox python3 timeout; do
   command -v "$tool" >/dev/null || fail "$tool is missing: scripts/ensure-deps.sh --with-window-tools installs it"
 done
 [ -x "$run_dir/kromblix" ] || fail "no game in $run_dir"
@@ -109,6 +109,7 @@ start_xvfb "$work" 1800x1500 || exit 1
 note "session 1: scale 2 on $DISPLAY"
 start_editor "$work/scaled.txt" --scale 2
 [ "$(xwininfo -id "$wid" | sed -n 's/.*Width: //p')" = 1600 ] || fail "the window is not twice as wide: $(xwininfo -id "$wid")"
+window_is_sharp "$work" "$wid" || fail "the window at scale 2 is smoothed, not sharp"
 xdotool windowfocus --sync "$wid"
 edit_session "$work/scaled.txt"
 note "scale 2 ok"
